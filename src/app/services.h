@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class Clock;
+class Desktop;
+class MidiOut;
+
+// What the main window needs of the world. main() passes the real services;
+// tests pass fakes and temporary folders.
+struct Services
+{
+    MidiOut* midi = nullptr;
+    Desktop* desktop = nullptr;
+    Clock* clock = nullptr;
+    QString dataFolder; // the folder of settings, colours, recordings and the guide page
+    QString programFolder; // the folder of the program and the files shipped beside it
+    quint16 serverPort = 9352; // the relay server's port
+};
