@@ -28,6 +28,7 @@ Form1::Form1(Services services, QWidget* parent)
     QFont font(QStringLiteral("Trebuchet MS"));
     font.setPointSizeF(8.25);
     setFont(font);
+    applyAppearance();
     createControls();
     fixWindowSize(0);
 }

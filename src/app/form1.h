@@ -186,6 +186,9 @@ private:
     void discardControls();
     void connectControls();
 
+    // form1windows.cpp: the window's icon and mouse pointer
+    void applyAppearance();
+
     // form1startup.cpp
     void applySettingsFile();
     void applyColourFile();

@@ -6,6 +6,7 @@
 #include "filepresent.h"
 #include "midiout.h"
 #include "pianokey.h"
+#include "settingsfile.h"
 #include "textfile.h"
 #include "textrules.h"
 #include "twips.h"
@@ -21,18 +22,7 @@
 
 namespace {
 
-constexpr auto settingsFileName = "instruments.ini";
 constexpr auto colourFileName = "skincolor.dll";
-
-// A settings value that does not fit a 16-bit integer counts as missing.
-std::optional<qint16> settingValue(const QString& line)
-{
-    const double value = textrules::leadingNumber(line);
-    if (!(value >= -32768.5 && value < 32767.5)) {
-        return std::nullopt;
-    }
-    return textrules::toInt16(value);
-}
 
 // A colour number red + 256 x green + 65536 x blue; anything else is no colour.
 std::optional<QColor> colourValue(const QString& line)
@@ -75,7 +65,6 @@ void Form1::start()
         move(frame.topLeft());
     }
     activateWindow();
-    raise();
 }
 
 void Form1::Form_Load()
@@ -122,24 +111,15 @@ void Form1::applySettingsFile()
     if (!dataFilePresent(settingsFileName)) {
         return;
     }
-    const auto lines = textfile::readLines(dataFile(settingsFileName), 6);
-    if (!lines) {
-        return;
+    SettingsValues values{channel_, baseNote_, delayFactor_, delayMin_, delayMax_, delayDefault_};
+    if (readSettingsFile(dataFile(settingsFileName), values)) {
+        channel_ = values.channel;
+        baseNote_ = values.baseNote;
+        delayFactor_ = values.delayFactor;
+        delayMin_ = values.delayMin;
+        delayMax_ = values.delayMax;
+        delayDefault_ = values.delayDefault;
     }
-    // A short file leaves the missing values as if the file had not named them.
-    auto line = [&](int i) -> std::optional<QString> {
-        return i < lines->size() ? std::optional(lines->at(i)) : std::nullopt;
-    };
-    if (const auto text = line(0); text && settingValue(*text)) {
-        channel_ = *settingValue(*text);
-    }
-    if (const auto text = line(1); text && settingValue(*text)) {
-        baseNote_ = *settingValue(*text);
-    }
-    delayFactor_ = line(2).value_or(delayFactor_);
-    delayMin_ = line(3).value_or(delayMin_);
-    delayMax_ = line(4).value_or(delayMax_);
-    delayDefault_ = line(5).value_or(delayDefault_);
 }
 
 void Form1::applyColourFile()

@@ -5,3 +5,4 @@ void Form1::mnuSet_Click() {}
 void Form1::mnuAbout_Click() {}
 void Form1::Label2_Click() {}
 void Form1::mnurdme_Click() {}
+void Form1::applyAppearance() {}

@@ -1,0 +1,181 @@
+#include "datafolder.h"
+#include "filepresent.h"
+#include "textfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestFilePresent : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void present_data();
+    void present();
+    void changesAreSeenAtOnce();
+    void resolveIgnoresCase();
+    void readLines_data();
+    void readLines();
+    void readLinesLimits();
+    void writeAtomicallyKeepsOldFileOnFailure();
+    void firstStartCreatesDefaultsOnce();
+
+private:
+    void touch(const QString& name, const QByteArray& bytes = "x");
+    QTemporaryDir dir_;
+};
+
+void TestFilePresent::init()
+{
+    QVERIFY(dir_.isValid());
+}
+
+void TestFilePresent::touch(const QString& name, const QByteArray& bytes)
+{
+    QFile file(dir_.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+void TestFilePresent::present_data()
+{
+    QTest::addColumn<QString>("create");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("ordinary file") << "piano.ini" << "piano.ini" << true;
+    QTest::newRow("missing file") << "" << "piano.ini" << false;
+    QTest::newRow("letter case ignored") << "PIANON.INI" << "pianon.ini" << true;
+    QTest::newRow("folder is absent") << "dir:song.sav" << "song.sav" << false;
+    QTest::newRow("hidden file is absent") << ".instruments.ini" << ".instruments.ini" << false;
+    QTest::newRow("star matches") << "tune.sav" << "*.sav" << true;
+    QTest::newRow("star matches nothing else") << "tune.sav2" << "*.sav" << false;
+    QTest::newRow("question mark is one letter") << "a1.sav" << "a?.sav" << true;
+    QTest::newRow("question mark is not zero letters") << "a.sav" << "a?.sav" << false;
+    QTest::newRow("wildcard ignores case") << "TUNE.SAV" << "t*.sav" << true;
+    QTest::newRow("wildcard skips hidden") << ".tune.sav" << "*.sav" << false;
+    QTest::newRow("brackets are plain letters") << "[a].sav" << "[a].sav" << true;
+    QTest::newRow("missing folder") << "" << "nowhere/piano.ini" << false;
+}
+
+void TestFilePresent::present()
+{
+    QFETCH(QString, create);
+    QFETCH(QString, asked);
+    QFETCH(bool, expected);
+    QTemporaryDir local;
+    if (create.startsWith(u"dir:")) {
+        QVERIFY(QDir(local.path()).mkdir(create.mid(4)));
+    } else if (!create.isEmpty()) {
+        QFile file(local.filePath(create));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(FilePresent(local.filePath(asked)), expected);
+}
+
+void TestFilePresent::changesAreSeenAtOnce()
+{
+    // The folder listing is remembered between calls; a change right after a call
+    // must still be seen by the next one.
+    for (int round = 0; round < 20; ++round) {
+        QVERIFY(!FilePresent(dir_.filePath(QStringLiteral("KEY.INI"))));
+        touch(QStringLiteral("key.ini"));
+        QVERIFY(FilePresent(dir_.filePath(QStringLiteral("KEY.INI"))));
+        QVERIFY(QFile::remove(dir_.filePath(QStringLiteral("key.ini"))));
+    }
+}
+
+void TestFilePresent::resolveIgnoresCase()
+{
+    touch(QStringLiteral("Instruments.INI"));
+    QCOMPARE(resolveInFolder(dir_.path(), QStringLiteral("instruments.ini")),
+             dir_.filePath(QStringLiteral("Instruments.INI")));
+    QCOMPARE(resolveInFolder(dir_.path(), QStringLiteral("new.ini")),
+             dir_.filePath(QStringLiteral("new.ini")));
+}
+
+void TestFilePresent::readLines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("CR LF") << QByteArray(" 12 \r\n-1 \r\n") << QStringList{" 12 ", "-1 "};
+    QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+    QTest::newRow("lone LF") << QByteArray("a\nb\n") << QStringList{"a", "b"};
+    QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringList{"a", "b"};
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << QStringList{"", ""};
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("Latin-1 bytes") << QByteArray("caf\xe9\r\n") << QStringList{QString::fromLatin1("caf\xe9")};
+}
+
+void TestFilePresent::readLines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    touch(QStringLiteral("lines.txt"), bytes);
+    QCOMPARE(textfile::readLines(dir_.filePath(QStringLiteral("lines.txt"))), lines);
+}
+
+void TestFilePresent::readLinesLimits()
+{
+    touch(QStringLiteral("many.txt"), QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n"));
+    QCOMPARE(textfile::readLines(dir_.filePath(QStringLiteral("many.txt")), 6)->size(), 6);
+    touch(QStringLiteral("long.txt"), QByteArray(100000, 'x') + "\r\nnext");
+    const auto lines = textfile::readLines(dir_.filePath(QStringLiteral("long.txt")), -1, 10);
+    QCOMPARE(*lines, (QStringList{QStringLiteral("xxxxxxxxxx"), QStringLiteral("next")}));
+    QVERIFY(!textfile::readLines(dir_.filePath(QStringLiteral("missing.txt"))));
+    QVERIFY(!textfile::readLines(dir_.path()));
+}
+
+void TestFilePresent::writeAtomicallyKeepsOldFileOnFailure()
+{
+    const QString sub = dir_.filePath(QStringLiteral("locked"));
+    QVERIFY(QDir().mkdir(sub));
+    const QString path = sub + QStringLiteral("/settings.ini");
+    QString error;
+    QVERIFY(textfile::writeAtomically(path, "old\r\n", &error));
+    QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner);
+    if (QFileInfo(sub).isWritable()) {
+        QSKIP("Running with rights that ignore folder permissions");
+    }
+    QVERIFY(!textfile::writeAtomically(path, "new\r\n", &error));
+    QVERIFY(error.contains(u"settings.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("old\r\n"));
+    QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestFilePresent::firstStartCreatesDefaultsOnce()
+{
+    const QString program = dir_.filePath(QStringLiteral("program"));
+    QVERIFY(QDir().mkdir(program));
+    QFile guide(program + QStringLiteral("/readme1.htm"));
+    QVERIFY(guide.open(QIODevice::WriteOnly));
+    guide.write("<html></html>");
+    guide.close();
+
+    const DataFolder folder(dir_.filePath(QStringLiteral("midi")));
+    QVERIFY(folder.prepareFirstStart(program));
+    QFile settings(folder.file(QStringLiteral("instruments.ini")));
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QCOMPARE(settings.readAll(), QByteArray("0\r\n60\r\n5\r\n0\r\n300\r\n112\r\n"));
+    QVERIFY(folder.present(QStringLiteral("readme1.htm")));
+
+    // Once the folder exists a missing file is not brought back.
+    QVERIFY(QFile::remove(folder.file(QStringLiteral("instruments.ini"))));
+    QVERIFY(!folder.prepareFirstStart(program));
+    QVERIFY(!folder.present(QStringLiteral("instruments.ini")));
+
+    // A file where the folder should be is left alone.
+    touch(QStringLiteral("notafolder"));
+    const DataFolder blocked(dir_.filePath(QStringLiteral("notafolder")));
+    QVERIFY(!blocked.prepareFirstStart(program));
+    QString error;
+    QVERIFY(!blocked.ensureExists(&error));
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestFilePresent)
+#include "tst_filepresent.moc"

@@ -1,0 +1,90 @@
+#include "pianofixture.h"
+
+#include "fonts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+QString shippedFile(const QString& name)
+{
+    return qEnvironmentVariable("QUORVEL_SOURCE_DIR") + QStringLiteral("/data/") + name;
+}
+
+} // namespace
+
+PianoFixture::PianoFixture(ClockKind clock)
+    : clockKind_(clock)
+{
+    installFontSubstitutes();
+    dataFolder_ = root_.filePath(QStringLiteral("midi"));
+    programFolder_ = root_.filePath(QStringLiteral("program"));
+    QDir().mkpath(programFolder_);
+    QFile::copy(shippedFile(QStringLiteral("pellory.dll")), programPath(QStringLiteral("pellory.dll")));
+}
+
+PianoFixture::~PianoFixture()
+{
+    form.reset();
+}
+
+Form1& PianoFixture::start()
+{
+    Clock* clock = clockKind_ == ClockKind::Manual ? static_cast<Clock*>(&manualClock)
+                                                   : static_cast<Clock*>(&steadyClock);
+    form = std::make_unique<Form1>(Services{&midi, &desktop, clock, dataFolder_, programFolder_});
+    form->start();
+    if (!QTest::qWaitForWindowActive(form.get())) {
+        qWarning("The main window did not become active");
+    }
+    return *form;
+}
+
+QString PianoFixture::dataPath(const QString& name) const
+{
+    return QDir(dataFolder_).filePath(name);
+}
+
+QString PianoFixture::programPath(const QString& name) const
+{
+    return QDir(programFolder_).filePath(name);
+}
+
+void PianoFixture::writeData(const QString& name, const QByteArray& bytes) const
+{
+    QDir().mkpath(dataFolder_);
+    QFile file(dataPath(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        qFatal("Cannot write test file %s", qPrintable(dataPath(name)));
+    }
+}
+
+void PianoFixture::writeProgram(const QString& name, const QByteArray& bytes, bool executable) const
+{
+    QFile file(programPath(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qFatal("Cannot write test file %s", qPrintable(programPath(name)));
+    }
+    file.write(bytes);
+    file.close();
+    if (executable) {
+        file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
+    }
+}
+
+QByteArray PianoFixture::readData(const QString& name) const
+{
+    QFile file(dataPath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray PianoFixture::settings(const QList<QByteArray>& lines)
+{
+    QByteArray bytes;
+    for (const QByteArray& line : lines) {
+        bytes += line + "\r\n";
+    }
+    return bytes;
+}
