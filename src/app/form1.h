@@ -205,7 +205,7 @@ private:
     void showRecordingPresence(bool keyFilePresent, bool connected);
 
     // form1player.cpp
-    void stopAtDamagedLine();
+    void stopAtDamagedLine(int line);
 
     [[nodiscard]] QString dataFile(const char* name) const;
     [[nodiscard]] bool dataFilePresent(const char* name) const;
@@ -244,7 +244,7 @@ private:
     // transpose or a change of instrument while the key is held still ends its note.
     struct PendingRelease
     {
-        bool owed = false; // the key was pressed and has not been released since
+        bool owed = false;              // the key was pressed and has not been released since
         std::optional<quint32> message; // no value when the press sounded nothing
     };
     std::array<PendingRelease, keyCount> pendingRelease_{};
@@ -255,7 +255,7 @@ private:
     // The replay label colour and the delay bar are touched only when they change.
     std::optional<QColor> shownLabel4Color_;
 
-    bool activated_ = false; // Form_Activate has run since the last Form_Load
+    bool activated_ = false;        // Form_Activate has run since the last Form_Load
     bool leftForOwnWindow_ = false; // the last deactivation went to one of our windows
 
     QPointer<Form2> settingsWindow_;

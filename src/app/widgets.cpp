@@ -56,7 +56,7 @@ Frame::Frame(QWidget* parent)
 void Frame::mouseMoveEvent(QMouseEvent* event)
 {
     Q_EMIT mouseMoved();
-    QWidget::mouseMoveEvent(event);
+    event->accept();
 }
 
 ClickLabel::ClickLabel(const QString& text, QWidget* parent)
@@ -86,10 +86,16 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
     QLabel::mouseReleaseEvent(event);
 }
 
+void ClickLabel::mousePressEvent(QMouseEvent* event)
+{
+    event->accept(); // the release then comes here
+}
+
 void ClickLabel::mouseMoveEvent(QMouseEvent* event)
 {
+    // Movement over the label is the label's own; the surface below must not see it.
     Q_EMIT mouseMoved();
-    QLabel::mouseMoveEvent(event);
+    event->accept();
 }
 
 PanelStatusBar::PanelStatusBar(QWidget* parent)

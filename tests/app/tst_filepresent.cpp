@@ -45,19 +45,32 @@ void TestFilePresent::present_data()
     QTest::addColumn<QString>("create");
     QTest::addColumn<QString>("asked");
     QTest::addColumn<bool>("expected");
-    QTest::newRow("ordinary file") << "piano.ini" << "piano.ini" << true;
-    QTest::newRow("missing file") << "" << "piano.ini" << false;
-    QTest::newRow("letter case ignored") << "PIANON.INI" << "pianon.ini" << true;
-    QTest::newRow("folder is absent") << "dir:song.sav" << "song.sav" << false;
-    QTest::newRow("hidden file is absent") << ".instruments.ini" << ".instruments.ini" << false;
-    QTest::newRow("star matches") << "tune.sav" << "*.sav" << true;
-    QTest::newRow("star matches nothing else") << "tune.sav2" << "*.sav" << false;
-    QTest::newRow("question mark is one letter") << "a1.sav" << "a?.sav" << true;
-    QTest::newRow("question mark is not zero letters") << "a.sav" << "a?.sav" << false;
-    QTest::newRow("wildcard ignores case") << "TUNE.SAV" << "t*.sav" << true;
-    QTest::newRow("wildcard skips hidden") << ".tune.sav" << "*.sav" << false;
-    QTest::newRow("brackets are plain letters") << "[a].sav" << "[a].sav" << true;
-    QTest::newRow("missing folder") << "" << "nowhere/piano.ini" << false;
+    QTest::newRow("ordinary file") << "piano.ini"
+                                   << "piano.ini" << true;
+    QTest::newRow("missing file") << ""
+                                  << "piano.ini" << false;
+    QTest::newRow("letter case ignored") << "PIANON.INI"
+                                         << "pianon.ini" << true;
+    QTest::newRow("folder is absent") << "dir:song.sav"
+                                      << "song.sav" << false;
+    QTest::newRow("hidden file is absent") << ".instruments.ini"
+                                           << ".instruments.ini" << false;
+    QTest::newRow("star matches") << "tune.sav"
+                                  << "*.sav" << true;
+    QTest::newRow("star matches nothing else") << "tune.sav2"
+                                               << "*.sav" << false;
+    QTest::newRow("question mark is one letter") << "a1.sav"
+                                                 << "a?.sav" << true;
+    QTest::newRow("question mark is not zero letters") << "a.sav"
+                                                       << "a?.sav" << false;
+    QTest::newRow("wildcard ignores case") << "TUNE.SAV"
+                                           << "t*.sav" << true;
+    QTest::newRow("wildcard skips hidden") << ".tune.sav"
+                                           << "*.sav" << false;
+    QTest::newRow("brackets are plain letters") << "[a].sav"
+                                                << "[a].sav" << true;
+    QTest::newRow("missing folder") << ""
+                                    << "nowhere/piano.ini" << false;
 }
 
 void TestFilePresent::present()
@@ -106,7 +119,8 @@ void TestFilePresent::readLines_data()
     QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringList{"a", "b"};
     QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << QStringList{"", ""};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
-    QTest::newRow("Latin-1 bytes") << QByteArray("caf\xe9\r\n") << QStringList{QString::fromLatin1("caf\xe9")};
+    QTest::newRow("Latin-1 bytes")
+        << QByteArray("caf\xe9\r\n") << QStringList{QString::fromLatin1("caf\xe9")};
 }
 
 void TestFilePresent::readLines()

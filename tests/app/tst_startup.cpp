@@ -87,16 +87,22 @@ void TestStartup::settingsFile_data()
     QTest::newRow("halves go to even")
         << QByteArray("2.5\r\n3.5\r\n5\r\n0\r\n300\r\n112\r\n") << 2 << 4 << "5" << 0 << 300 << 112;
     QTest::newRow("leading number counts, none gives 0")
-        << QByteArray("12abc\r\nxyz\r\n5x\r\n10\r\n200\r\n50\r\n") << 12 << 0 << "5x" << 10 << 200 << 50;
+        << QByteArray("12abc\r\nxyz\r\n5x\r\n10\r\n200\r\n50\r\n") << 12 << 0 << "5x" << 10 << 200
+        << 50;
     QTest::newRow("lines after the sixth are not read")
-        << QByteArray("1\r\n61\r\n2\r\n0\r\n100\r\n50\r\n7\r\n8\r\n") << 1 << 61 << "2" << 0 << 100 << 50;
-    QTest::newRow("Unix line ends") << QByteArray("3\n62\n4\n1\n9\n5\n") << 3 << 62 << "4" << 1 << 9 << 5;
-    QTest::newRow("short file keeps defaults") << QByteArray("1\r\n70") << 1 << 70 << "" << 0 << 0 << 0;
+        << QByteArray("1\r\n61\r\n2\r\n0\r\n100\r\n50\r\n7\r\n8\r\n") << 1 << 61 << "2" << 0 << 100
+        << 50;
+    QTest::newRow("Unix line ends")
+        << QByteArray("3\n62\n4\n1\n9\n5\n") << 3 << 62 << "4" << 1 << 9 << 5;
+    QTest::newRow("short file keeps defaults")
+        << QByteArray("1\r\n70") << 1 << 70 << "" << 0 << 0 << 0;
     QTest::newRow("empty file") << QByteArray() << 0 << 59 << "" << 0 << 0 << 0;
     QTest::newRow("numbers too large for 16 bits take defaults")
-        << QByteArray("99999\r\n-70000\r\n5\r\n0\r\n99999\r\n1e9\r\n") << 0 << 59 << "5" << 0 << 32767 << 32767;
+        << QByteArray("99999\r\n-70000\r\n5\r\n0\r\n99999\r\n1e9\r\n") << 0 << 59 << "5" << 0
+        << 32767 << 32767;
     QTest::newRow("start value outside the range is brought into it")
-        << QByteArray("0\r\n60\r\n5\r\n100\r\n200\r\n999\r\n") << 0 << 60 << "5" << 100 << 200 << 200;
+        << QByteArray("0\r\n60\r\n5\r\n100\r\n200\r\n999\r\n") << 0 << 60 << "5" << 100 << 200
+        << 200;
     QTest::newRow("binary garbage")
         << QByteArray("\x00\xff\xfe\r\n\x01\x02", 8) << 0 << 0 << "" << 0 << 0 << 0;
 }
@@ -133,15 +139,16 @@ void TestStartup::colourFile_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QColor>("window");
     QTest::addColumn<QColor>("shape");
-    QTest::newRow("hexadecimal blue") << QByteArray("&HFF0000\r\n&H00FF00\r\n") << QColor(0, 0, 255)
-                                      << QColor(0, 255, 0);
+    QTest::newRow("hexadecimal blue")
+        << QByteArray("&HFF0000\r\n&H00FF00\r\n") << QColor(0, 0, 255) << QColor(0, 255, 0);
     QTest::newRow("decimal blue") << QByteArray("16711680\r\n255\r\n") << QColor(0, 0, 255)
                                   << QColor(255, 0, 0);
-    QTest::newRow("one line only") << QByteArray("255") << QColor(255, 0, 0) << QColor(253, 219, 238);
+    QTest::newRow("one line only")
+        << QByteArray("255") << QColor(255, 0, 0) << QColor(253, 219, 238);
     QTest::newRow("not colours keep the design")
         << QByteArray("-5\r\n99999999999\r\n") << QColor(255, 249, 252) << QColor(253, 219, 238);
-    QTest::newRow("empty file keeps the design") << QByteArray() << QColor(255, 249, 252)
-                                                 << QColor(253, 219, 238);
+    QTest::newRow("empty file keeps the design")
+        << QByteArray() << QColor(255, 249, 252) << QColor(253, 219, 238);
 }
 
 void TestStartup::colourFile()
@@ -273,12 +280,17 @@ void TestStartup::noteMessages_data()
     QTest::addColumn<Bytes>("release");
     const QByteArray none;
     const QByteArray channel1("1\r\n59\r\n5\r\n0\r\n300\r\n112\r\n");
-    QTest::newRow("key 0, piano") << none << 0 << 0 << Bytes{0x90, 0x3B, 0x7F} << Bytes{0x8C, 0x3B, 0};
+    QTest::newRow("key 0, piano") << none << 0 << 0 << Bytes{0x90, 0x3B, 0x7F}
+                                  << Bytes{0x8C, 0x3B, 0};
     QTest::newRow("key 40") << none << 0 << 40 << Bytes{0x90, 0x63, 0x7F} << Bytes{0x8C, 0x63, 0};
-    QTest::newRow("instrument 5 is a piano") << none << 5 << 0 << Bytes{0x90, 0x3B, 0x7F} << Bytes{0x8C, 0x3B, 0};
-    QTest::newRow("instrument 6 gets a note-off") << none << 6 << 0 << Bytes{0x90, 0x3B, 0x7F} << Bytes{0x80, 0x3B, 0};
-    QTest::newRow("channel 1, piano") << channel1 << 0 << 0 << Bytes{0x91, 0x3B, 0x7F} << Bytes{0x8D, 0x3B, 0};
-    QTest::newRow("channel 1, organ") << channel1 << 19 << 0 << Bytes{0x91, 0x3B, 0x7F} << Bytes{0x81, 0x3B, 0};
+    QTest::newRow("instrument 5 is a piano")
+        << none << 5 << 0 << Bytes{0x90, 0x3B, 0x7F} << Bytes{0x8C, 0x3B, 0};
+    QTest::newRow("instrument 6 gets a note-off")
+        << none << 6 << 0 << Bytes{0x90, 0x3B, 0x7F} << Bytes{0x80, 0x3B, 0};
+    QTest::newRow("channel 1, piano")
+        << channel1 << 0 << 0 << Bytes{0x91, 0x3B, 0x7F} << Bytes{0x8D, 0x3B, 0};
+    QTest::newRow("channel 1, organ")
+        << channel1 << 19 << 0 << Bytes{0x91, 0x3B, 0x7F} << Bytes{0x81, 0x3B, 0};
 }
 
 void TestStartup::noteMessages()
@@ -375,13 +387,15 @@ void TestStartup::instrumentNames_data()
     QTest::addColumn<QString>("name");
     const QByteArray section("[General MIDI]\r\n");
     QTest::newRow("plain") << section + "5=Electric Piano 2\r\n" << 5 << "Electric Piano 2";
-    QTest::newRow("blanks around") << section + " 5 = Electric Piano 2 \r\n" << 5 << "Electric Piano 2";
-    QTest::newRow("section case and blanks") << QByteArray("[ general midi ]\n3=Honky\n") << 3 << "Honky";
+    QTest::newRow("blanks around") << section + " 5 = Electric Piano 2 \r\n"
+                                   << 5 << "Electric Piano 2";
+    QTest::newRow("section case and blanks")
+        << QByteArray("[ general midi ]\n3=Honky\n") << 3 << "Honky";
     QTest::newRow("first entry counts") << section + "3=One\r\n3=Two\r\n" << 3 << "One";
     QTest::newRow("other section only") << QByteArray("[Drums]\r\n3=Kick\r\n") << 3 << "";
     QTest::newRow("key missing") << section + "4=Four\r\n" << 3 << "";
-    QTest::newRow("name cut to 254") << section + "1=" + QByteArray(400, 'n') + "\r\n" << 1
-                                     << QString(254, u'n');
+    QTest::newRow("name cut to 254") << section + "1=" + QByteArray(400, 'n') + "\r\n"
+                                     << 1 << QString(254, u'n');
     QTest::newRow("empty file") << QByteArray() << 0 << "";
 }
 
@@ -443,13 +457,15 @@ void TestStartup::instrumentHighlightAndTitle()
     f.find<QLineEdit>("txtSend")->setEnabled(true);
     f.find<QLineEdit>("txtSend")->setFocus();
     // Two seconds after the change the highlight ends and the focus goes to key 0.
-    QTRY_COMPARE_WITH_TIMEOUT(instru->textColor(), QApplication::palette().color(QPalette::ButtonText), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(instru->textColor(),
+                              QApplication::palette().color(QPalette::ButtonText), 3000);
     QCOMPARE(QApplication::focusWidget(), w.key(0));
 
     bar->setValue(127);
     QCOMPARE(RecordingMidiOut::bytes(f.midi.values().last()), (Bytes{0xC0, 0x7F, 0}));
     QTest::mouseClick(instru, Qt::LeftButton);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Quorvel Piano - Device: MIDI mapper, Channel: 0, Instrument: 127"));
+    QCOMPARE(w.windowTitle(),
+             QStringLiteral("Quorvel Piano - Device: MIDI mapper, Channel: 0, Instrument: 127"));
 }
 
 void TestStartup::closeClosesDevice()
