@@ -10,5 +10,6 @@ void installFontSubstitutes()
     QFont::insertSubstitutions(QStringLiteral("Trebuchet MS"), {sans, dejavu});
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {sans, dejavu});
     QFont::insertSubstitutions(QStringLiteral("Arial"), {sans, dejavu});
-    QFont::insertSubstitutions(QStringLiteral("Comic Sans MS"), {QStringLiteral("Comic Neue"), dejavu});
+    QFont::insertSubstitutions(QStringLiteral("Comic Sans MS"),
+                               {QStringLiteral("Comic Neue"), dejavu});
 }

@@ -90,8 +90,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         const int code = virtualKeyCode(*key);
         handleKeyPress(code, key->text(), key->isAutoRepeat());
         // A focused scroll bar would act on these keys a second time.
-        const bool navigation = code == vk::Home || code == vk::End || code == vk::Prior ||
-                                code == vk::Next;
+        const bool navigation =
+            code == vk::Home || code == vk::End || code == vk::Prior || code == vk::Next;
         return navigation && qobject_cast<QAbstractSlider*>(QApplication::focusWidget());
     }
     if (event->type() == QEvent::KeyRelease) {

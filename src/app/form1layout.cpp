@@ -70,8 +70,7 @@ public:
     FocusWatch(QObject* parent, std::function<void()> onFocus)
         : QObject(parent)
         , onFocus_(std::move(onFocus))
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
@@ -107,7 +106,8 @@ void Form1::createControls()
             k->setObjectName(QStringLiteral("key(%1)").arg(i));
             k->setFont(designFont("MS Sans Serif", 8.25));
             k->setHeightTwips(white ? 2175 : 1575);
-            k->setGeometry(twips::rect(keyLeftTwips(i), -840, white ? 495 : 255, white ? 2175 : 1575));
+            k->setGeometry(
+                twips::rect(keyLeftTwips(i), -840, white ? 495 : 255, white ? 2175 : 1575));
             if (white) {
                 k->setBackgroundColor(QColor(255, 255, 255));
                 k->setCaptionColor(i == 0 ? buttonTextColor() : QColor(192, 0, 192));

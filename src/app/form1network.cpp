@@ -14,7 +14,10 @@ void Form1::mnufileConnect_Click() {}
 void Form1::wsk_Connect() {}
 void Form1::wsk_Error() {}
 void Form1::Label1_Click() {}
-bool Form1::txtSend_KeyPress(int) { return false; }
+bool Form1::txtSend_KeyPress(int)
+{
+    return false;
+}
 void Form1::mnuserv_Click() {}
 
 int Form1::socketState() const

@@ -114,6 +114,7 @@ void Form1::Timer3_Timer()
 
 void Form1::instru_Click()
 {
-    setTitle(QStringLiteral("Quorvel Piano - Device: MIDI mapper, Channel:") + textrules::numberToText(channel_) +
-             QStringLiteral(", Instrument:") + textrules::numberToText(c_.HScrollPatch->value()));
+    setTitle(QStringLiteral("Quorvel Piano - Device: MIDI mapper, Channel:") +
+             textrules::numberToText(channel_) + QStringLiteral(", Instrument:") +
+             textrules::numberToText(c_.HScrollPatch->value()));
 }

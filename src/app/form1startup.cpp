@@ -101,8 +101,8 @@ void Form1::Form_Load()
 
     applyColourFile();
 
-    instrumentNames_ =
-        InstrumentNames::load(QDir(services_.programFolder).filePath(QStringLiteral("pellory.dll")));
+    instrumentNames_ = InstrumentNames::load(
+        QDir(services_.programFolder).filePath(QStringLiteral("pellory.dll")));
     ReadPatch();
 }
 
@@ -169,7 +169,8 @@ void Form1::Form_Activate()
     for (int box = 0; box < 6; ++box) {
         QString text = c_.loadnam[box]->toPlainText();
         for (int i = 20 * box; i < 20 * box + 20; ++i) {
-            text += u'\n' + textrules::numberToText(i) + QStringLiteral(" - ") + instrumentNames_.name(i);
+            text += u'\n' + textrules::numberToText(i) + QStringLiteral(" - ") +
+                    instrumentNames_.name(i);
         }
         c_.loadnam[box]->setPlainText(text);
     }

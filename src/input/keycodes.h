@@ -6,11 +6,11 @@ class QKeyEvent;
 
 // Windows virtual-key codes of the keys the piano knows by name.
 namespace vk {
-constexpr int Back = 8, Tab = 9, Return = 13, Shift = 16, Control = 17, Menu = 18,
-              Pause = 19, Capital = 20, Escape = 27, Space = 32, Prior = 33, Next = 34,
-              End = 35, Home = 36, Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45,
-              Delete = 46, LWin = 91, RWin = 92, Apps = 93, F1 = 112, F6 = 117, F7 = 118,
-              VolumeDown = 174, VolumeUp = 175, Oem3 = 192;
+constexpr int Back = 8, Tab = 9, Return = 13, Shift = 16, Control = 17, Menu = 18, Pause = 19,
+              Capital = 20, Escape = 27, Space = 32, Prior = 33, Next = 34, End = 35, Home = 36,
+              Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46, LWin = 91,
+              RWin = 92, Apps = 93, F1 = 112, F6 = 117, F7 = 118, VolumeDown = 174, VolumeUp = 175,
+              Oem3 = 192;
 } // namespace vk
 
 // Translates a key event into the Windows virtual-key code of the physical key on a

@@ -14,7 +14,7 @@ constexpr int keyCount = 41;
 struct Entry
 {
     qint16 keyIndex;
-    int keyCode; // Windows virtual-key code
+    int keyCode;      // Windows virtual-key code
     const char* name; // as the key's tool tip names it
 };
 

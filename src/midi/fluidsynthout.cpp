@@ -49,8 +49,7 @@ QStringList availableDrivers(fluid_settings_t* settings)
 
 FluidSynthOut::FluidSynthOut()
     : FluidSynthOut(Options{})
-{
-}
+{}
 
 FluidSynthOut::FluidSynthOut(Options options)
     : options_(std::move(options))

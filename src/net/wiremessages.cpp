@@ -22,7 +22,8 @@ QByteArray chatMessage(const QString& hostName, const QString& text)
 
 QByteArray joinNotice(const QString& serverAddress)
 {
-    return textfile::toLatin1(QStringLiteral(": Connected to the Server with IP: ") + serverAddress);
+    return textfile::toLatin1(QStringLiteral(": Connected to the Server with IP: ") +
+                              serverAddress);
 }
 
 Received parse(const QByteArray& bytes)

@@ -24,9 +24,13 @@ constexpr quint16 serverPort = 9352;
 
 struct Received
 {
-    enum class Kind { Chat, Note, Nothing };
+    enum class Kind {
+        Chat,
+        Note,
+        Nothing
+    };
     Kind kind = Kind::Nothing;
-    QString chatLine; // Chat: the message without its leading ':'
+    QString chatLine;     // Chat: the message without its leading ':'
     qint16 keyIndex = -1; // Note: the key to sound, -1 for none
 };
 

@@ -22,7 +22,8 @@ PianoFixture::PianoFixture(ClockKind clock)
     dataFolder_ = root_.filePath(QStringLiteral("midi"));
     programFolder_ = root_.filePath(QStringLiteral("program"));
     QDir().mkpath(programFolder_);
-    QFile::copy(shippedFile(QStringLiteral("pellory.dll")), programPath(QStringLiteral("pellory.dll")));
+    QFile::copy(shippedFile(QStringLiteral("pellory.dll")),
+                programPath(QStringLiteral("pellory.dll")));
 }
 
 PianoFixture::~PianoFixture()
@@ -56,7 +57,8 @@ void PianoFixture::writeData(const QString& name, const QByteArray& bytes) const
 {
     QDir().mkpath(dataFolder_);
     QFile file(dataPath(name));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
         qFatal("Cannot write test file %s", qPrintable(dataPath(name)));
     }
 }

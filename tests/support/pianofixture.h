@@ -13,7 +13,10 @@
 class PianoFixture
 {
 public:
-    enum class ClockKind { Steady, Manual };
+    enum class ClockKind {
+        Steady,
+        Manual
+    };
 
     explicit PianoFixture(ClockKind clock = ClockKind::Steady);
     ~PianoFixture();
@@ -36,11 +39,7 @@ public:
     SteadyClock steadyClock;
     std::unique_ptr<Form1> form;
 
-    template <typename T>
-    T* find(const QString& name) const
-    {
-        return form->findChild<T*>(name);
-    }
+    template <typename T> T* find(const QString& name) const { return form->findChild<T*>(name); }
 
 private:
     QTemporaryDir root_;

@@ -10,8 +10,7 @@
 
 DataFolder::DataFolder(QString root)
     : root_(std::move(root))
-{
-}
+{}
 
 QString DataFolder::defaultRoot()
 {

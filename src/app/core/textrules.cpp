@@ -39,8 +39,7 @@ double radixNumber(QStringView text, qsizetype pos, int base)
     return value;
 }
 
-template <typename Int>
-Int roundInto(double value)
+template <typename Int> Int roundInto(double value)
 {
     if (std::isnan(value)) {
         return 0;
@@ -76,7 +75,13 @@ double leadingNumber(QStringView text)
 
     // Gather the number without its blanks, then let strtod read it.
     std::string number;
-    enum class Stage { Sign, Mantissa, Fraction, ExponentSign, Exponent };
+    enum class Stage {
+        Sign,
+        Mantissa,
+        Fraction,
+        ExponentSign,
+        Exponent
+    };
     Stage stage = Stage::Sign;
     bool mantissaDigits = false;
     std::string exponent;
@@ -89,8 +94,7 @@ double leadingNumber(QStringView text)
         if (stage == Stage::Sign && (ascii == '+' || ascii == '-')) {
             number += ascii;
             stage = Stage::Mantissa;
-        } else if ((stage == Stage::Sign || stage == Stage::Mantissa ||
-                    stage == Stage::Fraction) &&
+        } else if ((stage == Stage::Sign || stage == Stage::Mantissa || stage == Stage::Fraction) &&
                    isDigit(c)) {
             number += ascii;
             mantissaDigits = true;
