@@ -71,6 +71,7 @@ private Q_SLOTS:
     void transposeTitles_data();
     void transposeTitles();
     void homeAndEndStepTheInstrument();
+    void functionKeysOnlyRunMenuCommands();
     void instrumentPrompt_data();
     void instrumentPrompt();
     void chatInputTakesLetters();
@@ -313,6 +314,27 @@ void TestKeyboard::homeAndEndStepTheInstrument()
     press(w, Qt::Key_Home);
     QCOMPARE(bar->value(), 127);
     QVERIFY(f.midi.messages.isEmpty()); // nothing played, nothing changed
+}
+
+void TestKeyboard::functionKeysOnlyRunMenuCommands()
+{
+    PianoFixture f;
+    f.writeData(QStringLiteral("piano.ini"), " 0 \r\n");
+    f.writeData(QStringLiteral("pianon.ini"), " 4 \r\n");
+    Form1& w = f.start();
+    f.midi.clear();
+    f.desktop.answers = QStringList{"first", "first"};
+    QTest::keyClick(w.windowHandle(), Qt::Key_F1); // Save
+    QCOMPARE(f.readData(QStringLiteral("first.sav2")), QByteArray(" 4 \r\n"));
+    QTest::keyClick(w.windowHandle(), Qt::Key_F2); // Load
+    QCOMPARE(f.desktop.prompts, (QStringList{"Enter name to store", "Enter name to open"}));
+    QTest::keyClick(w.windowHandle(), Qt::Key_F5); // Clear playlist
+    QVERIFY(!QFile::exists(f.dataPath(QStringLiteral("pianon.ini"))));
+    QTest::keyClick(w.windowHandle(), Qt::Key_F6); // Create MIDI: no converter, disabled
+    QVERIFY(f.desktop.startedPrograms.isEmpty());
+    for (quint32 message : f.midi.values()) {
+        QVERIFY((message & 0xF0) != 0x90); // no key played a note
+    }
 }
 
 void TestKeyboard::instrumentPrompt_data()
