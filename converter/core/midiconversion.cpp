@@ -41,7 +41,7 @@ MidiConversion MidiConversion::load(const QString& dataFolder)
     const QString where = QDir::toNativeSeparators(dataFolder);
     if (!gapPresent && !keyPresent) {
         return failed(QStringLiteral("There is no recording in %1. Record a tune in the piano "
-                                     "first, then choose File > Create MIDI again.")
+                                     "first, then click Read again.")
                           .arg(where));
     }
     if (!gapPresent || !keyPresent) {

@@ -35,13 +35,13 @@ ConverterWindow::ConverterWindow(QString dataFolder, const QString& programFolde
     setWindowTitle(QStringLiteral("Quorvel - Create MIDI"));
 
     auto* heading =
-        new QLabel(QStringLiteral("A Standard MIDI File from the piano's recording in %1")
-                       .arg(QDir::toNativeSeparators(dataFolder_)),
-                   this);
-    heading->setWordWrap(true);
+        new QLabel(QStringLiteral("A Standard MIDI File from the piano's recording"), this);
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
+    auto* folder = new QLabel(
+        QStringLiteral("Data folder: %1").arg(QDir::toNativeSeparators(dataFolder_)), this);
+    folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     lblSummary_ = new QLabel(this);
     lblSummary_->setObjectName(QStringLiteral("lblSummary"));
@@ -84,12 +84,13 @@ ConverterWindow::ConverterWindow(QString dataFolder, const QString& programFolde
     buttonRow->addWidget(cmdClose_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
+    layout->addWidget(folder);
     layout->addWidget(lblSummary_);
     layout->addLayout(instrumentRow);
     layout->addLayout(buttonRow);
     layout->addWidget(lblStatus_);
     layout->addStretch(1);
-    setMinimumWidth(fontMetrics().averageCharWidth() * 64);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 80);
 
     connect(cmdRead_, &QPushButton::clicked, this, &ConverterWindow::readRecording);
     connect(cmdSave_, &QPushButton::clicked, this, &ConverterWindow::cmdSave_Click);
