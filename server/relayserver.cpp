@@ -1,0 +1,259 @@
+#include "relayserver.h"
+
+#include "inputbudget.h"
+#include "pacedqueue.h"
+
+#include <QLoggingCategory>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcRelay, "quorvel.relay")
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Each message is charged this much beyond its length against the client's input
+// budget, so that many tiny messages cost something too.
+constexpr qint64 messageOverhead = 64;
+
+// The kernel's send buffer per client. Kept small so that a client that stops reading
+// soon shows in the relay's own count of unsent bytes.
+constexpr int kernelSendBuffer = 64 * 1024;
+
+QString describePeer(const QTcpSocket& socket)
+{
+    const QHostAddress address = socket.peerAddress();
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    const QString text = isV4 ? QHostAddress(v4).toString() : address.toString();
+    return QStringLiteral("%1 port %2").arg(text).arg(socket.peerPort());
+}
+
+QString clientsText(int count)
+{
+    return count == 1 ? QStringLiteral("1 client") : QStringLiteral("%1 clients").arg(count);
+}
+
+} // namespace
+
+struct RelayServer::Client
+{
+    Client(QTcpSocket* s, const RelayLimits& limits, Time now)
+        : socket(s)
+        , peer(describePeer(*s))
+        , queue(limits.spacing, limits.maxHold)
+        , budget(limits.inputBytesPerSecond, limits.maxChunkBytes, now)
+    {}
+
+    QTcpSocket* socket;
+    QString peer;
+    PacedQueue queue;
+    InputBudget budget;
+    bool waitingForBudget = false;
+    bool gone = false;
+};
+
+RelayServer::RelayServer(RelayLimits limits, QObject* parent)
+    : QObject(parent)
+    , limits_(limits)
+    , server_(new QTcpServer(this))
+    , wakeTimer_(new QTimer(this))
+{
+    limits_.maxChunkBytes = std::max<qint64>(limits_.maxChunkBytes, 1);
+    wakeTimer_->setSingleShot(true);
+    wakeTimer_->setTimerType(Qt::PreciseTimer);
+    connect(server_, &QTcpServer::newConnection, this, &RelayServer::acceptPending);
+    connect(wakeTimer_, &QTimer::timeout, this, &RelayServer::wake);
+}
+
+RelayServer::~RelayServer()
+{
+    close();
+}
+
+bool RelayServer::listen(const QHostAddress& address, quint16 port)
+{
+    return server_->listen(address, port);
+}
+
+QString RelayServer::errorString() const
+{
+    return server_->errorString();
+}
+
+quint16 RelayServer::serverPort() const
+{
+    return server_->serverPort();
+}
+
+int RelayServer::clientCount() const
+{
+    return int(clients_.size());
+}
+
+void RelayServer::close()
+{
+    server_->close();
+    wakeTimer_->stop();
+    for (Client* client : snapshot())
+        drop(*client, Reason::Closing);
+}
+
+void RelayServer::acceptPending()
+{
+    const Time now = Clock::now();
+    while (QTcpSocket* socket = server_->nextPendingConnection()) {
+        if (clientCount() >= limits_.maxClients) {
+            qCInfo(lcRelay).noquote()
+                << describePeer(*socket) << "refused:" << clientsText(clientCount())
+                << "connected already";
+            socket->disconnectFromHost();
+            socket->deleteLater();
+            continue;
+        }
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, kernelSendBuffer);
+        // Qt then stops reading from the network when this much waits, which bounds
+        // both a chunk and what a client can make the relay hold.
+        socket->setReadBufferSize(limits_.maxChunkBytes);
+
+        clients_.push_back(std::make_unique<Client>(socket, limits_, now));
+        Client* client = clients_.back().get();
+        connect(socket, &QTcpSocket::readyRead, this, [this, client] {
+            const Time at = Clock::now();
+            readFrom(*client, at);
+            armWake(at);
+        });
+        connect(socket, &QTcpSocket::disconnected, this,
+                [this, client] { drop(*client, Reason::Left); });
+        connect(socket, &QTcpSocket::errorOccurred, this,
+                [this, client] { drop(*client, Reason::Left); });
+        qCInfo(lcRelay).noquote() << client->peer << "connected," << clientsText(clientCount());
+    }
+}
+
+void RelayServer::readFrom(Client& client, Time now)
+{
+    while (!client.gone && client.socket->bytesAvailable() > 0) {
+        if (!client.budget.canRead(now)) {
+            client.waitingForBudget = true;
+            return;
+        }
+        client.waitingForBudget = false;
+        const QByteArray chunk = client.socket->read(limits_.maxChunkBytes);
+        if (chunk.isEmpty())
+            return;
+        client.budget.spend(chunk.size() + messageOverhead, now);
+        relay(chunk, now);
+    }
+}
+
+void RelayServer::relay(const QByteArray& chunk, Time now)
+{
+    for (Client* client : snapshot()) {
+        if (client->gone)
+            continue;
+        client->queue.push(chunk, now);
+        writeDue(*client, now);
+    }
+}
+
+void RelayServer::writeDue(Client& client, Time now)
+{
+    while (!client.gone) {
+        const std::optional<QByteArray> message = client.queue.popDue(now);
+        if (!message)
+            break;
+        client.socket->write(*message);
+        // Hands this message to the network now, as a write of its own, instead of
+        // letting Qt gather it with the next one in its buffer. A failing write can
+        // disconnect the client from inside flush().
+        client.socket->flush();
+    }
+    if (!client.gone &&
+        client.queue.bytes() + client.socket->bytesToWrite() > limits_.maxUnsentBytes)
+        drop(client, Reason::Unsent);
+}
+
+void RelayServer::wake()
+{
+    const Time now = Clock::now();
+    for (Client* client : snapshot()) {
+        if (client->gone)
+            continue;
+        if (client->waitingForBudget && client->budget.canRead(now))
+            readFrom(*client, now);
+        if (!client->gone)
+            writeDue(*client, now);
+    }
+    armWake(now);
+}
+
+void RelayServer::armWake(Time now)
+{
+    std::optional<Time> next;
+    for (const auto& client : clients_) {
+        std::optional<Time> due = client->queue.nextDue();
+        if (client->waitingForBudget) {
+            const Time ready = client->budget.readyAt();
+            due = due ? std::min(*due, ready) : ready;
+        }
+        if (due && (!next || *due < *next))
+            next = due;
+    }
+    if (!next) {
+        wakeTimer_->stop();
+        return;
+    }
+    // Qt's timers count whole milliseconds; rounding up never wakes before the time.
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - now);
+    wakeTimer_->start(std::max(wait, std::chrono::milliseconds(0)));
+}
+
+void RelayServer::drop(Client& client, Reason reason)
+{
+    if (client.gone)
+        return;
+    client.gone = true;
+    client.socket->disconnect(this);
+
+    const auto it = std::find_if(clients_.begin(), clients_.end(),
+                                 [&client](const auto& c) { return c.get() == &client; });
+    dropped_.push_back(std::move(*it));
+    clients_.erase(it);
+    if (dropped_.size() == 1)
+        QMetaObject::invokeMethod(
+            this, [this] { dropped_.clear(); }, Qt::QueuedConnection);
+
+    switch (reason) {
+    case Reason::Left:
+        // The socket is closed or failing already; it is not touched from inside its
+        // own signal.
+        qCInfo(lcRelay).noquote() << client.peer << "disconnected," << clientsText(clientCount());
+        break;
+    case Reason::Unsent:
+        qCInfo(lcRelay).noquote() << client.peer << "dropped:"
+                                  << client.queue.bytes() + client.socket->bytesToWrite()
+                                  << "bytes unsent," << clientsText(clientCount());
+        client.socket->abort();
+        break;
+    case Reason::Closing:
+        qCInfo(lcRelay).noquote() << client.peer << "disconnected: server closing";
+        client.socket->disconnectFromHost();
+        break;
+    }
+    client.socket->deleteLater();
+}
+
+std::vector<RelayServer::Client*> RelayServer::snapshot() const
+{
+    std::vector<Client*> clients;
+    clients.reserve(clients_.size());
+    for (const auto& client : clients_)
+        clients.push_back(client.get());
+    return clients;
+}

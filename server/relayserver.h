@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+class QTcpServer;
+class QTimer;
+
+// The bounds the relay keeps. The defaults are what trelvane runs with.
+struct RelayLimits
+{
+    // Connections beyond this are closed as soon as they are accepted.
+    int maxClients = 64;
+    // The most one read from a client takes; each read goes on as one message.
+    qint64 maxChunkBytes = 64 * 1024;
+    // A client for which more than this waits in the relay is disconnected.
+    qint64 maxUnsentBytes = 256 * 1024;
+    // The least time between two writes to one client, so that a receiver reads each
+    // message on its own (1 ms: measured by bench_relay_spacing).
+    std::chrono::milliseconds spacing{1};
+    // The longest a message waits for its turn when messages come faster than the
+    // spacing lets them out.
+    std::chrono::milliseconds maxHold{10};
+    // What one client may send, after a first burst of maxChunkBytes. Every message
+    // counts 64 bytes more than its length, so a stream of tiny messages is bounded too.
+    qint64 inputBytesPerSecond = 32 * 1024;
+};
+
+// Relays shared play: every chunk that a client sends goes, unchanged and as one write,
+// to every connected client, the sender included, in the order the chunks arrived. It
+// never sends anything of its own. A client that does not take what is sent to it is
+// disconnected once more than maxUnsentBytes waits for it, and never delays the others.
+// Logs connections and disconnections to the category "quorvel.relay".
+class RelayServer final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RelayServer)
+
+public:
+    explicit RelayServer(RelayLimits limits = {}, QObject* parent = nullptr);
+    ~RelayServer() override;
+
+    // Starts listening; port 0 picks a free port. Returns false and sets
+    // errorString() when the address cannot be had.
+    [[nodiscard]] bool listen(const QHostAddress& address, quint16 port);
+    [[nodiscard]] QString errorString() const;
+    [[nodiscard]] quint16 serverPort() const;
+    [[nodiscard]] int clientCount() const;
+
+    // Stops listening and disconnects every client. Messages not yet written are lost.
+    void close();
+
+private:
+    struct Client;
+    using Time = std::chrono::steady_clock::time_point;
+
+    void acceptPending();
+    void readFrom(Client& client, Time now);
+    void relay(const QByteArray& chunk, Time now);
+    void writeDue(Client& client, Time now);
+    void wake();
+    void armWake(Time now);
+    enum class Reason {
+        Left,
+        Unsent,
+        Closing
+    };
+    void drop(Client& client, Reason reason);
+    [[nodiscard]] std::vector<Client*> snapshot() const;
+
+    RelayLimits limits_;
+    QTcpServer* server_;
+    QTimer* wakeTimer_;
+    std::vector<std::unique_ptr<Client>> clients_;
+    // Dropped clients stay alive until the event loop is reached again, since a drop
+    // can happen deep inside a loop over the clients.
+    std::vector<std::unique_ptr<Client>> dropped_;
+};
