@@ -54,6 +54,7 @@ struct RelayServer::Client
     PacedQueue queue;
     InputBudget budget;
     bool waitingForBudget = false;
+    bool writing = false;
     bool gone = false;
 };
 
@@ -128,6 +129,13 @@ void RelayServer::acceptPending()
             readFrom(*client, at);
             armWake(at);
         });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, client] {
+            if (client->writing || client->socket->bytesToWrite() > 0 || client->queue.isEmpty())
+                return;
+            const Time at = Clock::now();
+            writeDue(*client, at);
+            armWake(at);
+        });
         connect(socket, &QTcpSocket::disconnected, this,
                 [this, client] { drop(*client, Reason::Left); });
         connect(socket, &QTcpSocket::errorOccurred, this,
@@ -164,16 +172,21 @@ void RelayServer::relay(const QByteArray& chunk, Time now)
 
 void RelayServer::writeDue(Client& client, Time now)
 {
-    while (!client.gone) {
+    if (client.writing)
+        return;
+    client.writing = true;
+    // A message goes to the socket only once the one before it is with the network in
+    // full, so that no send carries the end of one message together with the next.
+    while (!client.gone && client.socket->bytesToWrite() == 0) {
         const std::optional<QByteArray> message = client.queue.popDue(now);
         if (!message)
             break;
         client.socket->write(*message);
-        // Hands this message to the network now, as a write of its own, instead of
-        // letting Qt gather it with the next one in its buffer. A failing write can
-        // disconnect the client from inside flush().
+        // Hands the message to the network now instead of when the event loop next
+        // runs. A failing write can disconnect the client from inside flush().
         client.socket->flush();
     }
+    client.writing = false;
     if (!client.gone &&
         client.queue.bytes() + client.socket->bytesToWrite() > limits_.maxUnsentBytes)
         drop(client, Reason::Unsent);
@@ -197,7 +210,10 @@ void RelayServer::armWake(Time now)
 {
     std::optional<Time> next;
     for (const auto& client : clients_) {
-        std::optional<Time> due = client->queue.nextDue();
+        // A client whose socket still holds a message is woken by bytesWritten instead.
+        std::optional<Time> due;
+        if (client->socket->bytesToWrite() == 0)
+            due = client->queue.nextDue();
         if (client->waitingForBudget) {
             const Time ready = client->budget.readyAt();
             due = due ? std::min(*due, ready) : ready;
