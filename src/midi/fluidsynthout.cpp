@@ -14,10 +14,9 @@ namespace {
 
 void logFromFluidSynth(int level, const char* message, void*)
 {
-    if (level <= FLUID_ERR) {
+    // FluidSynth's information and debugging messages are many and of no use here.
+    if (level <= FLUID_WARN) {
         qCWarning(lcSynth, "%s", message);
-    } else {
-        qCDebug(lcSynth, "%s", message);
     }
 }
 
