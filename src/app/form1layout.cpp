@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -62,6 +63,33 @@ int keyLeftTwips(int index)
     }
     return keymap::isWhite(index) ? 120 + 480 * whitesBefore : 120 + 480 * whitesBefore - 120;
 }
+
+// Hands Escape, Enter and the other typed keys of the chat input to the window first.
+class ChatKeys final : public QObject
+{
+public:
+    ChatKeys(QObject* parent, std::function<bool(int)> onKey)
+        : QObject(parent)
+        , onKey_(std::move(onKey))
+    {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int ascii = key->key() == Qt::Key_Escape                                  ? 27
+                          : key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ? 13
+                          : key->text().isEmpty()                                       ? 0
+                                                  : key->text().at(0).unicode();
+        return ascii != 0 && onKey_(ascii);
+    }
+
+private:
+    std::function<bool(int)> onKey_;
+};
 
 // Reports when the instrument bar takes the focus.
 class FocusWatch final : public QObject
@@ -309,6 +337,8 @@ void Form1::connectControls()
     connect(c_.HScrollPatch, &QScrollBar::valueChanged, this, &Form1::HScrollPatch_Change);
     c_.HScrollPatch->installEventFilter(
         new FocusWatch(c_.HScrollPatch, [this] { HScrollPatch_GotFocus(); }));
+    c_.txtSend->installEventFilter(
+        new ChatKeys(c_.txtSend, [this](int ascii) { return txtSend_KeyPress(ascii); }));
     connect(c_.StatusBar1, &PanelStatusBar::panelDoubleClicked, this,
             &Form1::StatusBar1_PanelDblClick);
     connect(c_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);

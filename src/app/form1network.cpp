@@ -1,24 +1,33 @@
 // Shared play: the connection to the relay server, the messages and the chat.
 #include "form1.h"
 
-#include <QTcpSocket>
+#include "contact.h"
+#include "desktop.h"
+#include "filepresent.h"
+#include "widgets.h"
+#include "wiremessages.h"
 
-void Form1::SendNote(qint16) {}
-void Form1::SendNoteText(const QString&) {}
-void Form1::SendChatLine(const QString&) {}
-void Form1::SendJoinNotice() {}
-void Form1::wsk_DataArrival() {}
-void Form1::Command1_Click() {}
-void Form1::StatusBar1_PanelDblClick() {}
-void Form1::mnufileConnect_Click() {}
-void Form1::wsk_Connect() {}
-void Form1::wsk_Error() {}
-void Form1::Label1_Click() {}
-bool Form1::txtSend_KeyPress(int)
+#include <QAction>
+#include <QDir>
+#include <QHostInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTextCursor>
+
+namespace {
+
+QString serverProgram(const QString& folder)
 {
-    return false;
+#ifdef Q_OS_WIN
+    return QDir(folder).filePath(QStringLiteral("trelvane.exe"));
+#else
+    return QDir(folder).filePath(QStringLiteral("trelvane"));
+#endif
 }
-void Form1::mnuserv_Click() {}
+
+} // namespace
 
 int Form1::socketState() const
 {
@@ -39,4 +48,146 @@ int Form1::socketState() const
         return 8;
     }
     return 9;
+}
+
+void Form1::SendNote(qint16 keyIndex)
+{
+    c_.wsk->write(wire::noteMessage(keyIndex));
+}
+
+void Form1::SendNoteText(const QString& keyLine)
+{
+    c_.wsk->write(wire::noteMessage(keyLine));
+}
+
+void Form1::SendChatLine(const QString& text)
+{
+    c_.wsk->write(wire::chatMessage(QHostInfo::localHostName(), text));
+}
+
+void Form1::SendJoinNotice()
+{
+    c_.wsk->write(wire::joinNotice(serverAddress_));
+}
+
+void Form1::wsk_DataArrival()
+{
+    c_.txtRx->show();
+    c_.txtSend->show();
+    c_.Label1->show();
+    const wire::Received message = wire::parse(c_.wsk->readAll());
+    if (message.kind == wire::Received::Kind::Chat) {
+        // The newest line goes on top; the text is shown as it came, never as markup.
+        QTextCursor cursor(c_.txtRx->document());
+        cursor.movePosition(QTextCursor::Start);
+        cursor.insertText(message.chatLine + u'\n');
+    } else if (message.kind == wire::Received::Kind::Note) {
+        PlayKey(message.keyIndex);
+        ReleaseKey(message.keyIndex);
+    }
+    c_.instru->setText(QStringLiteral("Shared Music Play"));
+}
+
+void Form1::Command1_Click()
+{
+    const QString address =
+        services_.desktop->askText(this, QStringLiteral("Please enter the Server's IP address"));
+    serverAddress_ = address;
+    c_.wsk->abort();
+    c_.wsk->connectToHost(address, services_.serverPort);
+    c_.Command1->setEnabled(false);
+}
+
+void Form1::StatusBar1_PanelDblClick()
+{
+    if (c_.Command1->isEnabled()) {
+        Command1_Click();
+    }
+}
+
+void Form1::mnufileConnect_Click()
+{
+    if (c_.Command1->isEnabled()) {
+        if (socketState() == 0) {
+            Command1_Click();
+        } else {
+            c_.wsk->abort();
+        }
+        return;
+    }
+    if (socketState() == 7) {
+        c_.wsk->abort();
+        c_.Command1->setEnabled(true);
+        c_.txtSend->hide();
+        c_.txtRx->hide();
+        c_.Label1->hide();
+        c_.instru->setText(QStringLiteral("Now Working Offline"));
+    }
+}
+
+void Form1::wsk_Connect()
+{
+    // Every message is written at once, never held back to be joined with the next.
+    c_.wsk->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    c_.instru->setText(QStringLiteral("Connected to Server"));
+    SendJoinNotice();
+}
+
+void Form1::wsk_Error()
+{
+    // Also reached when the server closes the connection: the window is idle again
+    // and a new connection can be made.
+    c_.wsk->abort();
+    c_.Command1->setEnabled(true);
+    c_.instru->setText(QStringLiteral("Connection failed."));
+}
+
+void Form1::Label1_Click()
+{
+    if (c_.txtSend->isEnabled()) {
+        c_.txtSend->setEnabled(false);
+        c_.Label1->setText(QStringLiteral("Send:"));
+    } else {
+        c_.txtSend->setEnabled(true);
+        c_.txtSend->setFocus();
+        c_.Label1->setText(QStringLiteral("Disable:"));
+    }
+}
+
+bool Form1::txtSend_KeyPress(int keyAscii)
+{
+    if (keyAscii == 27) {
+        Label1_Click();
+        return true;
+    }
+    if (keyAscii == 13) {
+        if (socketState() == 7) {
+            SendChatLine(c_.txtSend->text());
+            c_.txtSend->clear();
+        } else {
+            c_.txtSend->hide();
+            c_.txtRx->hide();
+            c_.Label1->hide();
+            c_.instru->setText(QStringLiteral("Now Working Offline"));
+        }
+        return true;
+    }
+    return false;
+}
+
+void Form1::mnuserv_Click()
+{
+    // The server program may be put in the data folder or beside the piano.
+    QString program = serverProgram(services_.dataFolder);
+    if (!FilePresent(program)) {
+        program = serverProgram(services_.programFolder);
+    }
+    if (FilePresent(program) && c_.mnuserv->isEnabled()) {
+        services_.desktop->startProgram(program);
+        c_.mnuserv->setEnabled(false);
+        return;
+    }
+    services_.desktop->showMessage(
+        this, QStringLiteral("Please download server extra pack. For help contact ") +
+                  QString::fromLatin1(makerContactAddress));
 }

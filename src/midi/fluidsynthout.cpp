@@ -1,6 +1,7 @@
 #include "fluidsynthout.h"
 
 #include "midimessages.h"
+#include "pulsepump.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -14,10 +15,10 @@ namespace {
 
 void logFromFluidSynth(int level, const char* message, void*)
 {
+    // FluidSynth's warnings come in floods (one per note when its voices run out) and
+    // its information and debugging messages are of no use here: errors only.
     if (level <= FLUID_ERR) {
         qCWarning(lcSynth, "%s", message);
-    } else {
-        qCDebug(lcSynth, "%s", message);
     }
 }
 
@@ -32,8 +33,8 @@ void routeFluidSynthLog()
     (void)routed;
 }
 
-// Audio back ends in the order they are tried: the desktop's sound server first.
-constexpr const char* audioDrivers[] = {"pipewire", "pulseaudio", "alsa"};
+// FluidSynth's own audio back ends, tried when there is no sound server.
+constexpr const char* audioDrivers[] = {"pipewire", "alsa", "oss"};
 
 QStringList availableDrivers(fluid_settings_t* settings)
 {
@@ -59,6 +60,7 @@ FluidSynthOut::FluidSynthOut(Options options)
 
 FluidSynthOut::~FluidSynthOut()
 {
+    pump_.reset();
     if (driver_) {
         delete_fluid_audio_driver(driver_);
     }
@@ -109,7 +111,17 @@ bool FluidSynthOut::open(int /*deviceId*/)
     if (!createSynth()) {
         return false;
     }
-    if (options_.withAudio && !driver_) {
+    if (options_.withAudio && !pump_ && !driver_) {
+        QString reason;
+        pump_ = PulsePump::start(
+            synth_, {int(options_.sampleRate), options_.periodSize, options_.periods}, &reason);
+        if (pump_) {
+            driverName_ = QStringLiteral("pulseaudio");
+        } else {
+            qCDebug(lcSynth) << "No sound server:" << reason;
+        }
+    }
+    if (options_.withAudio && !pump_ && !driver_) {
         const QStringList available = availableDrivers(settings_);
         for (const char* name : audioDrivers) {
             if (!available.contains(QLatin1String(name))) {
@@ -171,6 +183,9 @@ void FluidSynthOut::send(quint32 message)
     default:
         break; // System messages are not used by the piano.
     }
+    if (pump_) {
+        pump_->wake();
+    }
 }
 
 void FluidSynthOut::close()
@@ -181,6 +196,7 @@ void FluidSynthOut::close()
     open_ = false;
     // A closed device falls silent and forgets its programs, as a reopened one starts.
     fluid_synth_system_reset(synth_);
+    pump_.reset();
     if (driver_) {
         delete_fluid_audio_driver(driver_);
         driver_ = nullptr;

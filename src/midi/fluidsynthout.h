@@ -4,9 +4,12 @@
 
 #include <QString>
 
+#include <memory>
+
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
 struct _fluid_audio_driver_t;
+class PulsePump;
 
 // The default MIDI output: the FluidSynth synthesiser with a General MIDI SoundFont,
 // playing on the desktop's audio output (PipeWire, PulseAudio or ALSA).
@@ -48,7 +51,8 @@ private:
     Options options_;
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;
-    _fluid_audio_driver_t* driver_ = nullptr;
+    std::unique_ptr<PulsePump> pump_;         // the sound server, when there is one
+    _fluid_audio_driver_t* driver_ = nullptr; // otherwise one of FluidSynth's own drivers
     QString driverName_;
     bool open_ = false;
 };

@@ -35,7 +35,8 @@ Form1& PianoFixture::start()
 {
     Clock* clock = clockKind_ == ClockKind::Manual ? static_cast<Clock*>(&manualClock)
                                                    : static_cast<Clock*>(&steadyClock);
-    form = std::make_unique<Form1>(Services{&midi, &desktop, clock, dataFolder_, programFolder_});
+    form = std::make_unique<Form1>(
+        Services{&midi, &desktop, clock, dataFolder_, programFolder_, serverPort});
     form->start();
     if (!QTest::qWaitForWindowActive(form.get())) {
         qWarning("The main window did not become active");

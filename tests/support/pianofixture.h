@@ -33,6 +33,8 @@ public:
     // The six lines of a settings file, CR LF after each.
     static QByteArray settings(const QList<QByteArray>& lines);
 
+    quint16 serverPort = 9352; // the relay server's port the window connects to
+
     RecordingMidiOut midi;
     FakeDesktop desktop;
     ManualClock manualClock;

@@ -1,0 +1,393 @@
+// Shared play through a relay server on loopback: two real windows and a plain
+// socket that sees the bytes on the wire.
+#include "pianofixture.h"
+#include "pianokey.h"
+#include "relayserver.h"
+#include "widgets.h"
+
+#include <QAction>
+#include <QHostInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QWindow>
+
+namespace {
+
+void tap(Form1& w, Qt::Key key)
+{
+    QKeyEvent down(QEvent::KeyPress, key, {});
+    QCoreApplication::sendEvent(w.windowHandle(), &down);
+    QKeyEvent up(QEvent::KeyRelease, key, {});
+    QCoreApplication::sendEvent(w.windowHandle(), &up);
+}
+
+QList<int> noteOns(const RecordingMidiOut& midi)
+{
+    QList<int> notes;
+    for (quint32 v : midi.values()) {
+        if ((v & 0xF0) == 0x90) {
+            notes.append(int((v >> 8) & 0xFF));
+        }
+    }
+    return notes;
+}
+
+// A plain client of the relay: what it reads is what every piano reads.
+class Observer
+{
+public:
+    explicit Observer(quint16 port)
+    {
+        QObject::connect(&socket, &QTcpSocket::readyRead, &socket,
+                         [this] { reads.append(socket.readAll()); });
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        socket.waitForConnected(2000);
+        socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    }
+    void send(const QByteArray& bytes)
+    {
+        socket.write(bytes);
+        socket.flush();
+    }
+    QTcpSocket socket;
+    QList<QByteArray> reads;
+};
+
+} // namespace
+
+class TestShared : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void connectSendsTheJoinNotice();
+    void notesGoToEveryCopy();
+    void notesOnTheWire_data();
+    void notesOnTheWire();
+    void chatLines();
+    void receivedMessages_data();
+    void receivedMessages();
+    void leavingSharedPlay();
+    void chatInputKeys();
+    void unreachableServerAndReconnecting();
+    void serverStoppingMidSession();
+    void playbackAndRecordingWhileConnected();
+    void startServerMenu();
+
+private:
+    // Connects a window to the relay through the status bar, as a user does.
+    void connectWindow(PianoFixture& f);
+
+    std::unique_ptr<RelayServer> relay_;
+    quint16 port_ = 0;
+};
+
+void TestShared::init()
+{
+    relay_ = std::make_unique<RelayServer>();
+    QVERIFY(relay_->listen(QHostAddress::LocalHost, 0));
+    port_ = relay_->serverPort();
+}
+
+void TestShared::cleanup()
+{
+    relay_.reset();
+}
+
+void TestShared::connectWindow(PianoFixture& f)
+{
+    f.desktop.answers.append(QStringLiteral("127.0.0.1"));
+    auto* status = f.find<PanelStatusBar>("StatusBar1");
+    QTest::mouseDClick(status->panel(2), Qt::LeftButton);
+    QTRY_COMPARE(f.form->socketState(), 7);
+    // The join notice comes back and opens the chat area.
+    QTRY_VERIFY(!f.find<QWidget>("txtRx")->isHidden());
+}
+
+void TestShared::connectSendsTheJoinNotice()
+{
+    Observer observer(port_);
+    PianoFixture f;
+    f.serverPort = port_;
+    Form1& w = f.start();
+    connectWindow(f);
+    QCOMPARE(f.desktop.prompts, QStringList{"Please enter the Server's IP address"});
+    QTRY_COMPARE(observer.reads, QList<QByteArray>{": Connected to the Server with IP: 127.0.0.1"});
+    QCOMPARE(f.find<QPlainTextEdit>("txtRx")->toPlainText(),
+             QStringLiteral(" Connected to the Server with IP: 127.0.0.1\n"));
+    QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Shared Music Play"));
+    QVERIFY(!f.find<QPushButton>("Command1")->isEnabled());
+    // While connected the replay label shows it.
+    w.Timer1_Timer();
+    QCOMPARE(f.find<ClickLabel>("Label4")->textColor(), QColor(192, 64, 0));
+    // A second double click does nothing while connected.
+    QTest::mouseDClick(f.find<PanelStatusBar>("StatusBar1")->panel(0), Qt::LeftButton);
+    QCOMPARE(f.desktop.prompts.size(), 1);
+}
+
+void TestShared::notesGoToEveryCopy()
+{
+    PianoFixture a;
+    a.serverPort = port_;
+    PianoFixture b;
+    b.serverPort = port_;
+    Form1& wb = b.start();
+    connectWindow(b);
+    Form1& wa = a.start();
+    connectWindow(a);
+    a.midi.clear();
+    b.midi.clear();
+    tap(wa, Qt::Key_Z);
+    // Nothing sounds before the server sends the note back, then it sounds in both.
+    QCOMPARE(noteOns(a.midi), QList<int>{});
+    QCOMPARE(wa.windowTitle(), QStringLiteral("Quorvel Piano -127.0.0.1"));
+    QTRY_COMPARE(noteOns(a.midi), QList<int>{59});
+    QTRY_COMPARE(noteOns(b.midi), QList<int>{59});
+    QCOMPARE(wb.key(0)->value(), 0); // pressed and released at once
+    // A mouse press sends too.
+    QTest::mouseClick(wa.key(40), Qt::LeftButton);
+    QTRY_COMPARE(noteOns(b.midi), (QList<int>{59, 99}));
+}
+
+void TestShared::notesOnTheWire_data()
+{
+    QTest::addColumn<int>("qtKey");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("key 0 is the single character 0") << int(Qt::Key_Z) << QByteArray("0");
+    QTest::newRow("key 40") << int(Qt::Key_Delete) << QByteArray("40");
+    QTest::newRow("no key is minus one") << int(Qt::Key_Up) << QByteArray("-1");
+}
+
+void TestShared::notesOnTheWire()
+{
+    QFETCH(int, qtKey);
+    QFETCH(QByteArray, bytes);
+    PianoFixture f;
+    f.serverPort = port_;
+    Form1& w = f.start();
+    connectWindow(f);
+    Observer observer(port_);
+    tap(w, Qt::Key(qtKey));
+    QTRY_COMPARE(observer.reads, QList<QByteArray>{bytes});
+}
+
+void TestShared::chatLines()
+{
+    PianoFixture f;
+    f.serverPort = port_;
+    Form1& w = f.start();
+    connectWindow(f);
+    Observer observer(port_);
+    auto* input = f.find<QLineEdit>("txtSend");
+    QTest::mouseClick(f.find<QWidget>("Label1"), Qt::LeftButton);
+    QVERIFY(input->isEnabled());
+    QCOMPARE(f.find<QLabel>("Label1")->text(), QStringLiteral("Disable:"));
+    input->setText(QStringLiteral("hi: there"));
+    QTest::keyClick(w.windowHandle(), Qt::Key_Return);
+    const QByteArray expected = ":" + QHostInfo::localHostName().toLatin1() + ": hi: there";
+    QTRY_COMPARE(observer.reads, QList<QByteArray>{expected});
+    QVERIFY(input->text().isEmpty());
+    // An empty line is still sent; each new line goes on top of the transcript.
+    QTest::qWait(20);
+    QTest::keyClick(w.windowHandle(), Qt::Key_Return);
+    QTRY_COMPARE(observer.reads.size(), 2);
+    QCOMPARE(observer.reads[1], ":" + QHostInfo::localHostName().toLatin1() + ": ");
+    QTRY_VERIFY(f.find<QPlainTextEdit>("txtRx")->toPlainText().startsWith(
+        QHostInfo::localHostName() + QStringLiteral(": \n") + QHostInfo::localHostName() +
+        QStringLiteral(": hi: there\n")));
+}
+
+void TestShared::receivedMessages_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<int>>("notes");
+    QTest::addColumn<QString>("transcriptTop");
+    QTest::newRow("a note") << QByteArray("12") << QList<int>{71} << QString();
+    QTest::newRow("leading blanks") << QByteArray("  7") << QList<int>{66} << QString();
+    QTest::newRow("a letter sounds key 0") << QByteArray("x") << QList<int>{59} << QString();
+    QTest::newRow("minus one sounds nothing") << QByteArray("-1") << QList<int>{} << QString();
+    QTest::newRow("two notes run together sound nothing")
+        << QByteArray("1214") << QList<int>{} << QString();
+    QTest::newRow("chat keeps its colons")
+        << QByteArray(":ann: a:b") << QList<int>{} << QStringLiteral("ann: a:b");
+    QTest::newRow("markup is plain text")
+        << QByteArray(":<b>big</b> &amp;") << QList<int>{} << QStringLiteral("<b>big</b> &amp;");
+}
+
+void TestShared::receivedMessages()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<int>, notes);
+    QFETCH(QString, transcriptTop);
+    PianoFixture f;
+    f.serverPort = port_;
+    f.start();
+    connectWindow(f);
+    Observer observer(port_);
+    f.midi.clear();
+    f.find<QLabel>("instru")->clear();
+    observer.send(bytes);
+    QTRY_COMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Shared Music Play"));
+    QCOMPARE(noteOns(f.midi), notes);
+    if (!transcriptTop.isEmpty()) {
+        QVERIFY(f.find<QPlainTextEdit>("txtRx")->toPlainText().startsWith(transcriptTop + u'\n'));
+    }
+}
+
+void TestShared::leavingSharedPlay()
+{
+    PianoFixture f;
+    f.serverPort = port_;
+    Form1& w = f.start();
+    connectWindow(f);
+    f.find<QAction>("mnufileConnect")->trigger();
+    QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Now Working Offline"));
+    QCOMPARE(w.socketState(), 0);
+    QVERIFY(f.find<QWidget>("txtRx")->isHidden());
+    QVERIFY(f.find<QWidget>("txtSend")->isHidden());
+    QVERIFY(f.find<QPushButton>("Command1")->isEnabled());
+    // Notes sound locally again.
+    f.midi.clear();
+    tap(w, Qt::Key_Z);
+    QCOMPARE(noteOns(f.midi), QList<int>{59});
+    // Choosing the entry again connects again.
+    f.desktop.answers.append(QStringLiteral("127.0.0.1"));
+    f.find<QAction>("mnufileConnect")->trigger();
+    QTRY_COMPARE(w.socketState(), 7);
+}
+
+void TestShared::chatInputKeys()
+{
+    PianoFixture f;
+    f.serverPort = port_;
+    Form1& w = f.start();
+    connectWindow(f);
+    auto* input = f.find<QLineEdit>("txtSend");
+    auto* label = f.find<QLabel>("Label1");
+    QTest::mouseClick(label, Qt::LeftButton);
+    QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
+    QVERIFY(!input->isEnabled());
+    QCOMPARE(label->text(), QStringLiteral("Send:"));
+    QTest::mouseClick(label, Qt::LeftButton);
+    QVERIFY(input->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), input);
+
+    // Enter while not connected: the chat area goes, the typed text stays.
+    f.find<QAction>("mnufileConnect")->trigger();
+    input->show();
+    f.find<QWidget>("txtRx")->show();
+    input->setText(QStringLiteral("unsent"));
+    input->setFocus();
+    QTest::keyClick(w.windowHandle(), Qt::Key_Return);
+    QVERIFY(input->isHidden());
+    QCOMPARE(input->text(), QStringLiteral("unsent"));
+    QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Now Working Offline"));
+}
+
+void TestShared::unreachableServerAndReconnecting()
+{
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 nobody = closed.serverPort();
+    closed.close();
+    PianoFixture f;
+    f.serverPort = nobody;
+    Form1& w = f.start();
+    f.desktop.answers = QStringList{"127.0.0.1", "", "127.0.0.1"};
+    auto* status = f.find<PanelStatusBar>("StatusBar1");
+    QTest::mouseDClick(status->panel(0), Qt::LeftButton);
+    QTRY_COMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Connection failed."));
+    QVERIFY(f.find<QPushButton>("Command1")->isEnabled());
+    // An empty address fails the same way; the window can always try again.
+    QTest::mouseDClick(status->panel(0), Qt::LeftButton);
+    QTRY_VERIFY(f.find<QPushButton>("Command1")->isEnabled());
+    QCOMPARE(f.desktop.prompts.size(), 2);
+    QCOMPARE(w.socketState(), 0);
+}
+
+void TestShared::serverStoppingMidSession()
+{
+    PianoFixture f;
+    f.serverPort = port_;
+    Form1& w = f.start();
+    connectWindow(f);
+    relay_.reset();
+    QTRY_COMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Connection failed."));
+    QCOMPARE(w.socketState(), 0);
+    QVERIFY(!f.find<QWidget>("txtRx")->isHidden()); // the chat area stays
+    // The server comes back on the same port: the user connects again.
+    relay_ = std::make_unique<RelayServer>();
+    QVERIFY(relay_->listen(QHostAddress::LocalHost, port_));
+    f.desktop.answers.append(QStringLiteral("127.0.0.1"));
+    QTest::mouseDClick(f.find<PanelStatusBar>("StatusBar1")->panel(0), Qt::LeftButton);
+    QTRY_COMPARE(w.socketState(), 7);
+}
+
+void TestShared::playbackAndRecordingWhileConnected()
+{
+    PianoFixture f(PianoFixture::ClockKind::Manual);
+    f.serverPort = port_;
+    f.writeData(QStringLiteral("instruments.ini"), "0\r\n59\r\n5\r\n0\r\n300\r\n100\r\n");
+    f.writeData(QStringLiteral("piano.ini"), " 0 \r\n 20 \r\n");
+    f.writeData(QStringLiteral("pianon.ini"), " 3 \r\n-1 \r\n");
+    Form1& w = f.start();
+    connectWindow(f);
+    Observer observer(port_);
+    w.Label4_Click();
+    w.Timer2_Timer();
+    QTRY_COMPARE(observer.reads, QList<QByteArray>{"3"});
+    QTest::qWait(20);
+    w.Timer2_Timer();
+    QTRY_COMPARE(observer.reads, (QList<QByteArray>{"3", "-1"}));
+
+    // Keys are sent, not recorded, and the tick counter stands still.
+    w.mnuRecord_Click();
+    f.manualClock.advance(500);
+    w.Timer1_Timer();
+    tap(w, Qt::Key_X);
+    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), QByteArray(" 3 \r\n-1 \r\n"));
+    QCOMPARE(w.gapTicks(), qint16(0));
+}
+
+void TestShared::startServerMenu()
+{
+    {
+        PianoFixture f;
+        f.start();
+        auto* entry = f.find<QAction>("mnuserv");
+        QVERIFY(!entry->isEnabled());
+        f.form->mnuserv_Click();
+        QCOMPARE(
+            f.desktop.messages,
+            QStringList{"Please download server extra pack. For help contact pellory@example.com"});
+    }
+    PianoFixture f;
+    f.writeProgram(QStringLiteral("trelvane"), "#!/bin/sh\n", true);
+    f.start();
+    auto* entry = f.find<QAction>("mnuserv");
+    QVERIFY(entry->isEnabled());
+    entry->trigger();
+    QCOMPARE(f.desktop.startedPrograms, QStringList{f.programPath(QStringLiteral("trelvane"))});
+    QVERIFY(!entry->isEnabled()); // started at most once
+    // A copy in the data folder is preferred.
+    PianoFixture g;
+    g.writeData(QStringLiteral("trelvane"), "#!/bin/sh\n");
+    QFile::setPermissions(g.dataPath(QStringLiteral("trelvane")),
+                          QFile::ReadOwner | QFile::ExeOwner);
+    g.writeProgram(QStringLiteral("trelvane"), "#!/bin/sh\n", true);
+    g.start();
+    g.find<QAction>("mnuserv")->trigger();
+    QCOMPARE(g.desktop.startedPrograms, QStringList{g.dataPath(QStringLiteral("trelvane"))});
+}
+
+QTEST_MAIN(TestShared)
+#include "tst_shared.moc"
