@@ -18,8 +18,15 @@ std::optional<PacedQueue::Time> PacedQueue::nextDue() const
     if (waiting_.empty())
         return std::nullopt;
     const Time since = waiting_.front().since;
-    const Time paced = lastWrite_ ? std::max(*lastWrite_ + spacing_, since) : since;
-    return std::min(paced, since + maxHold_);
+    if (!lastWrite_)
+        return since;
+    // The gap shrinks from the full spacing when the messages waiting could not all go
+    // out, a spacing apart, before the first of them has been held for maxHold: they
+    // are then spread evenly over the time left instead of leaving together at the end.
+    const Clock::duration timeLeft = since + maxHold_ - *lastWrite_;
+    const auto waiting = Clock::duration::rep(waiting_.size());
+    const Clock::duration gap = std::clamp(timeLeft / waiting, Clock::duration::zero(), spacing_);
+    return std::max(since, *lastWrite_ + gap);
 }
 
 std::optional<QByteArray> PacedQueue::popDue(Time now)

@@ -9,10 +9,11 @@
 // The messages waiting to be written to one client, and when each may go.
 //
 // A receiving piano takes whatever one read returns as one message, so two writes to
-// one client are kept at least `spacing` apart: the receiver has read the first before
-// the second arrives. A message never waits longer than `maxHold` for its turn, though:
-// when more arrives than the spacing lets through, lateness is what the players would
-// hear, and a message past its hold goes at once even if it may then share a read.
+// one client are kept `spacing` apart: the receiver has read the first before the second
+// arrives. A message never waits longer than `maxHold` for its turn, though, since
+// lateness is what the players would hear: when more waits than can go out a spacing
+// apart within that time, the gaps shrink so that the first waiting message leaves by
+// the end of its hold, and past that it goes at once, even if it may then share a read.
 class PacedQueue
 {
 public:

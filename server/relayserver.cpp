@@ -2,11 +2,11 @@
 
 #include "inputbudget.h"
 #include "pacedqueue.h"
+#include "waketimer.h"
 
 #include <QLoggingCategory>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -62,13 +62,11 @@ RelayServer::RelayServer(RelayLimits limits, QObject* parent)
     : QObject(parent)
     , limits_(limits)
     , server_(new QTcpServer(this))
-    , wakeTimer_(new QTimer(this))
+    , wakeTimer_(new WakeTimer(this))
 {
     limits_.maxChunkBytes = std::max<qint64>(limits_.maxChunkBytes, 1);
-    wakeTimer_->setSingleShot(true);
-    wakeTimer_->setTimerType(Qt::PreciseTimer);
     connect(server_, &QTcpServer::newConnection, this, &RelayServer::acceptPending);
-    connect(wakeTimer_, &QTimer::timeout, this, &RelayServer::wake);
+    connect(wakeTimer_, &WakeTimer::timeout, this, &RelayServer::wake);
 }
 
 RelayServer::~RelayServer()
@@ -127,14 +125,14 @@ void RelayServer::acceptPending()
         connect(socket, &QTcpSocket::readyRead, this, [this, client] {
             const Time at = Clock::now();
             readFrom(*client, at);
-            armWake(at);
+            armWake();
         });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, client] {
             if (client->writing || client->socket->bytesToWrite() > 0 || client->queue.isEmpty())
                 return;
             const Time at = Clock::now();
             writeDue(*client, at);
-            armWake(at);
+            armWake();
         });
         connect(socket, &QTcpSocket::disconnected, this,
                 [this, client] { drop(*client, Reason::Left); });
@@ -203,10 +201,10 @@ void RelayServer::wake()
         if (!client->gone)
             writeDue(*client, now);
     }
-    armWake(now);
+    armWake();
 }
 
-void RelayServer::armWake(Time now)
+void RelayServer::armWake()
 {
     std::optional<Time> next;
     for (const auto& client : clients_) {
@@ -225,9 +223,7 @@ void RelayServer::armWake(Time now)
         wakeTimer_->stop();
         return;
     }
-    // Qt's timers count whole milliseconds; rounding up never wakes before the time.
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - now);
-    wakeTimer_->start(std::max(wait, std::chrono::milliseconds(0)));
+    wakeTimer_->wakeAt(*next);
 }
 
 void RelayServer::drop(Client& client, Reason reason)

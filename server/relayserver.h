@@ -9,7 +9,7 @@
 #include <vector>
 
 class QTcpServer;
-class QTimer;
+class WakeTimer;
 
 // The bounds the relay keeps. The defaults are what trelvane runs with.
 struct RelayLimits
@@ -21,8 +21,8 @@ struct RelayLimits
     // A client for which more than this waits in the relay is disconnected.
     qint64 maxUnsentBytes = 256 * 1024;
     // The least time between two writes to one client, so that a receiver reads each
-    // message on its own (1 ms: measured by bench_relay_spacing).
-    std::chrono::milliseconds spacing{1};
+    // message on its own (measured by bench_relay_spacing).
+    std::chrono::microseconds spacing{1000};
     // The longest a message waits for its turn when messages come faster than the
     // spacing lets them out.
     std::chrono::milliseconds maxHold{10};
@@ -64,7 +64,7 @@ private:
     void relay(const QByteArray& chunk, Time now);
     void writeDue(Client& client, Time now);
     void wake();
-    void armWake(Time now);
+    void armWake();
     enum class Reason {
         Left,
         Unsent,
@@ -75,7 +75,7 @@ private:
 
     RelayLimits limits_;
     QTcpServer* server_;
-    QTimer* wakeTimer_;
+    WakeTimer* wakeTimer_;
     std::vector<std::unique_ptr<Client>> clients_;
     // Dropped clients stay alive until the event loop is reached again, since a drop
     // can happen deep inside a loop over the clients.

@@ -1,6 +1,7 @@
 #include "frmabout.h"
 
 #include "appearance.h"
+#include "contact.h"
 #include "desktop.h"
 #include "dialoglook.h"
 #include "twips.h"
@@ -35,11 +36,11 @@ frmAbout::frmAbout(const QColor& backColor, Desktop& desktop)
     bold.setBold(true);
     version->setFont(bold);
 
-    lblDescription_ =
-        addLabel(this, "lblDescription",
-                 QStringLiteral("For help write to %1 (click here) or call %2.")
-                     .arg(QString::fromLatin1(contactAddress), QString::fromLatin1(contactPhone)),
-                 1050, 960, 3885, 570);
+    lblDescription_ = addLabel(
+        this, "lblDescription",
+        QStringLiteral("For help write to %1 (click here) or call %2.")
+            .arg(QString::fromLatin1(makerContactAddress), QString::fromLatin1(makerContactPhone)),
+        1050, 960, 3885, 570);
     lblDescription_->setWordWrap(true);
     lblDescription_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextColor(lblDescription_, QColor(64, 64, 64));
@@ -64,7 +65,8 @@ QString frmAbout::versionText()
 
 void frmAbout::sendmail()
 {
-    (void)desktop_.openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(contactAddress)));
+    (void)desktop_.openUrl(
+        QUrl(QStringLiteral("mailto:") + QString::fromLatin1(makerContactAddress)));
 }
 
 void frmAbout::lblDescription_Click()

@@ -15,9 +15,6 @@ class frmAbout final : public QDialog
 
 public:
     static constexpr auto programTitle = "Quorvel";
-    // The maker's contact, shown in the help line and used in the mail link.
-    static constexpr auto contactAddress = "pellory@example.com";
-    static constexpr auto contactPhone = "+1 555 0146";
 
     // `backColor` is the main window's. The window deletes itself when it closes.
     frmAbout(const QColor& backColor, Desktop& desktop);

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -71,58 +70,26 @@ private Q_SLOTS:
         }
     }
 
-    void openingTwiceShowsOneWindow_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("settings") << "mnuSet"
-                                  << "Form2";
-        QTest::newRow("about from the menu") << "mnuAbout"
-                                             << "frmAbout";
-        QTest::newRow("about from the credit label") << "Label2"
-                                                     << "frmAbout";
-        QTest::newRow("guide") << "mnurdme"
-                               << "hlpfrm";
-    }
-    void openingTwiceShowsOneWindow()
-    {
-        QFETCH(QString, how);
-        QFETCH(QString, name);
-        PianoFixture f;
-        f.start();
-        QWidget* first = open(f, how, name);
-        QVERIFY(first);
-        QVERIFY(!first->parentWidget());
-        QVERIFY(QTest::qWaitForWindowActive(first));
-        f.form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-        QCOMPARE(open(f, how, name), first);
-        QVERIFY(QTest::qWaitForWindowActive(first));
-    }
-
-    void windowTakesTheMainWindowsColour_data()
+    void opensOneWindowInTheMainWindowsColour_data()
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("colourFile");
         QTest::addColumn<QColor>("colour");
-        const QByteArray blue = "&HFF0000\r\n0\r\n";
-        const QByteArray green = "65280\r\n0\r\n";
-        const QColor design(255, 249, 252);
-        QTest::newRow("settings, no colour file") << "mnuSet"
-                                                  << "Form2" << QByteArray() << design;
-        QTest::newRow("settings, blue") << "mnuSet"
-                                        << "Form2" << blue << QColor(0, 0, 255);
-        QTest::newRow("about, no colour file") << "mnuAbout"
-                                               << "frmAbout" << QByteArray() << design;
-        QTest::newRow("about, green") << "mnuAbout"
-                                      << "frmAbout" << green << QColor(0, 255, 0);
-        QTest::newRow("guide, no colour file") << "mnurdme"
-                                               << "hlpfrm" << QByteArray() << design;
-        QTest::newRow("guide, blue") << "mnurdme"
-                                     << "hlpfrm" << blue << QColor(0, 0, 255);
+        QTest::newRow("settings, no colour file")
+            << "mnuSet"
+            << "Form2" << QByteArray() << QColor(255, 249, 252);
+        QTest::newRow("about from the menu, blue")
+            << "mnuAbout"
+            << "frmAbout" << QByteArray("&HFF0000\r\n0\r\n") << QColor(0, 0, 255);
+        QTest::newRow("about from the credit label, green")
+            << "Label2"
+            << "frmAbout" << QByteArray("65280\r\n0\r\n") << QColor(0, 255, 0);
+        QTest::newRow("guide, blue")
+            << "mnurdme"
+            << "hlpfrm" << QByteArray("&HFF0000\r\n0\r\n") << QColor(0, 0, 255);
     }
-    void windowTakesTheMainWindowsColour()
+    void opensOneWindowInTheMainWindowsColour()
     {
         QFETCH(QString, how);
         QFETCH(QString, name);
@@ -133,12 +100,18 @@ private Q_SLOTS:
             f.writeData("skincolor.dll", colourFile);
         }
         f.start();
-        QWidget* window = open(f, how, name);
-        QVERIFY(window);
-        QCOMPARE(window->palette().color(QPalette::Window), colour);
-        if (auto* icon = window->findChild<QLabel*>("picIcon")) {
+        QWidget* first = open(f, how, name);
+        QVERIFY(first && !first->parentWidget());
+        QCOMPARE(first->palette().color(QPalette::Window), colour);
+        if (auto* icon = first->findChild<QLabel*>("picIcon")) {
             QCOMPARE(icon->palette().color(QPalette::Window), colour);
         }
+        // Chosen again from the main window, the same window comes forward.
+        QVERIFY(QTest::qWaitForWindowActive(first));
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        QCOMPARE(open(f, how, name), first);
+        QVERIFY(QTest::qWaitForWindowActive(first));
     }
 
     void aboutWindow()
@@ -162,9 +135,6 @@ private Q_SLOTS:
         // Escape closes it as OK does.
         QTest::keyClick(about, Qt::Key_Escape);
         QTRY_VERIFY(!about);
-        about = open(f, "mnuAbout", "frmAbout");
-        QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-        QTRY_VERIFY(!about);
     }
 
     void guidePage_data()
@@ -186,7 +156,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, shippedPage);
         QFETCH(QString, shows);
         PianoFixture f;
-        f.writeData("instruments.ini", PianoFixture::settings({"0", "60", "5", "0", "300", "112"}));
         if (!dataPage.isEmpty()) {
             f.writeData("readme1.htm", dataPage);
         }
@@ -236,7 +205,6 @@ private Q_SLOTS:
         QCOMPARE(pointer.shape(), Qt::BitmapCursor);
         QCOMPARE(pointer.hotSpot(), QPoint(5, 0));
         QCOMPARE(pointer.bitmap().size(), QSize(32, 32));
-        QVERIFY(!pointer.mask().isNull());
 
         const QList<QSize> sizes = w.windowIcon().availableSizes();
         for (const int size : {16, 32, 48}) {
@@ -250,7 +218,7 @@ private Q_SLOTS:
     }
 
     // Runs the event loop as the program does; so it comes last.
-    void programEndsWithItsLastWindow_data() { openingTwiceShowsOneWindow_data(); }
+    void programEndsWithItsLastWindow_data() { opensOneWindowInTheMainWindowsColour_data(); }
     void programEndsWithItsLastWindow()
     {
         QFETCH(QString, how);
@@ -260,29 +228,21 @@ private Q_SLOTS:
         choose(f, how);
         bool openAfterMainClosed = false;
         bool timedOut = false;
-        QTimer closeMain;
-        QTimer closeOther;
-        QTimer watchdog;
-        for (QTimer* timer : {&closeMain, &closeOther, &watchdog}) {
-            timer->setSingleShot(true);
-        }
-        connect(&closeMain, &QTimer::timeout, f.form.get(), [&] {
+        QObject timers; // ends the timers with the test
+        QTimer::singleShot(0, &timers, [&] {
             f.form->close();
-            closeOther.start(100);
+            QTimer::singleShot(100, &timers, [&] {
+                QWidget* window = openWindow(name);
+                openAfterMainClosed = window != nullptr;
+                if (window) {
+                    window->close();
+                }
+            });
         });
-        connect(&closeOther, &QTimer::timeout, qApp, [&] {
-            QWidget* window = openWindow(name);
-            openAfterMainClosed = window != nullptr;
-            if (window) {
-                window->close();
-            }
-        });
-        connect(&watchdog, &QTimer::timeout, qApp, [&] {
+        QTimer::singleShot(5000, &timers, [&] {
             timedOut = true;
             QApplication::quit();
         });
-        closeMain.start(0);
-        watchdog.start(5000);
         QApplication::setQuitOnLastWindowClosed(true);
         QApplication::exec();
         QApplication::setQuitOnLastWindowClosed(false);

@@ -2,7 +2,6 @@
 #include "appearance.h"
 
 #include <QDir>
-#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -12,9 +11,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: quorvel_iconwriter <folder>\n");
         return 2;
     }
-    // Drawing needs no display; the offscreen platform keeps it that way on a build machine.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Drawing into an image needs no display and no application object.
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!QDir().mkpath(folder.path())) {
         std::fprintf(stderr, "cannot create %s\n", argv[1]);
