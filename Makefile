@@ -1,7 +1,7 @@
 # The two commands of the README, and a few more for developers.
 # Every target installs what it needs first (scripts/install-deps is idempotent).
 
-.PHONY: run test asan-test build bench format format-check install clean deps
+.PHONY: run test asan-test build bench format format-check install uninstall clean deps
 
 deps:
 	scripts/install-deps
@@ -40,6 +40,11 @@ install: deps
 	cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	cmake --build --preset release
 	cmake --install build/release
+
+# Removes what `make install` put in place (the files listed by the last install).
+uninstall:
+	xargs -d '\n' rm -f -- < build/release/install_manifest.txt
+	rmdir --ignore-fail-on-non-empty $(PREFIX)/lib/quorvel 2>/dev/null || true
 
 clean:
 	rm -rf build
