@@ -196,6 +196,7 @@ private:
     void fixWindowSize(int outerHeightTwips);
 
     // form1keyboard.cpp
+    void playOrSend(qint16 keyIndex); // a played key: sounded and recorded, or sent
     void handleKeyPress(int keyCode, const QString& text, bool autoRepeat);
     void askInstrumentNumber();
     void releasePressedKeys();

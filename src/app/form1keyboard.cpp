@@ -78,15 +78,20 @@ void Form1::Form_KeyDown(int keyCode)
         c_.txtSend->setFocus();
         return;
     }
-    const qint16 k = KeyForCode(keyCode);
+    playOrSend(KeyForCode(keyCode));
+}
+
+void Form1::playOrSend(qint16 keyIndex)
+{
+    // Connected, the key goes to the other players and sounds when it comes back.
     if (socketState() == 7) {
-        SendNote(k);
+        SendNote(keyIndex);
         setTitle(QStringLiteral("Quorvel Piano -") + serverAddress_);
         return;
     }
-    PlayKey(k);
+    PlayKey(keyIndex);
     if (c_.mnuRecord->isChecked()) {
-        RecordKey(k);
+        RecordKey(keyIndex);
     } else {
         StopPlayback();
     }

@@ -3,22 +3,10 @@
 
 #include "widgets.h"
 
-#include <QAction>
-
 void Form1::key_MouseDown(int keyIndex)
 {
-    const auto k = static_cast<qint16>(keyIndex);
-    if (socketState() == 7) {
-        SendNote(k);
-        setTitle(QStringLiteral("Quorvel Piano -") + serverAddress_);
-        return;
-    }
-    PlayKey(k);
-    if (c_.mnuRecord->isChecked()) {
-        RecordKey(k);
-    } else {
-        StopPlayback();
-    }
+    // As a key-down of the computer keyboard, but without the chat-input test.
+    playOrSend(static_cast<qint16>(keyIndex));
 }
 
 void Form1::key_MouseUp(int keyIndex)

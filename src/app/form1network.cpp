@@ -2,32 +2,19 @@
 #include "form1.h"
 
 #include "contact.h"
+#include "datafolder.h"
 #include "desktop.h"
 #include "filepresent.h"
 #include "widgets.h"
 #include "wiremessages.h"
 
 #include <QAction>
-#include <QDir>
 #include <QHostInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpSocket>
 #include <QTextCursor>
-
-namespace {
-
-QString serverProgram(const QString& folder)
-{
-#ifdef Q_OS_WIN
-    return QDir(folder).filePath(QStringLiteral("trelvane.exe"));
-#else
-    return QDir(folder).filePath(QStringLiteral("trelvane"));
-#endif
-}
-
-} // namespace
 
 int Form1::socketState() const
 {
@@ -178,9 +165,9 @@ bool Form1::txtSend_KeyPress(int keyAscii)
 void Form1::mnuserv_Click()
 {
     // The server program may be put in the data folder or beside the piano.
-    QString program = serverProgram(services_.dataFolder);
+    QString program = programFile(services_.dataFolder, QStringLiteral("trelvane"));
     if (!FilePresent(program)) {
-        program = serverProgram(services_.programFolder);
+        program = programFile(services_.programFolder, QStringLiteral("trelvane"));
     }
     if (FilePresent(program) && c_.mnuserv->isEnabled()) {
         services_.desktop->startProgram(program);

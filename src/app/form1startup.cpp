@@ -43,15 +43,6 @@ void setBackground(QWidget* widget, const QColor& color)
     widget->setPalette(pal);
 }
 
-QString programFile(const QString& folder, const char* name)
-{
-#ifdef Q_OS_WIN
-    return QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".exe"));
-#else
-    return QDir(folder).filePath(QString::fromLatin1(name));
-#endif
-}
-
 } // namespace
 
 void Form1::start()
@@ -71,12 +62,12 @@ void Form1::Form_Load()
 {
     setBackground(c_.Frame1, backColor());
 
-    if (FilePresent(programFile(services_.programFolder, "kestrune"))) {
+    if (FilePresent(programFile(services_.programFolder, QStringLiteral("kestrune")))) {
         c_.kestrune->setEnabled(true);
     }
     // The server program may be put in the data folder or beside the piano.
-    if (FilePresent(programFile(services_.dataFolder, "trelvane")) ||
-        FilePresent(programFile(services_.programFolder, "trelvane"))) {
+    if (FilePresent(programFile(services_.dataFolder, QStringLiteral("trelvane"))) ||
+        FilePresent(programFile(services_.programFolder, QStringLiteral("trelvane")))) {
         c_.mnuserv->setEnabled(true);
     }
 

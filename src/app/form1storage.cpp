@@ -6,21 +6,6 @@
 #include "musicfiles.h"
 #include "recordingstore.h"
 
-#include <QDir>
-
-namespace {
-
-QString programFile(const QString& folder, const char* name)
-{
-#ifdef Q_OS_WIN
-    return QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".exe"));
-#else
-    return QDir(folder).filePath(QString::fromLatin1(name));
-#endif
-}
-
-} // namespace
-
 void Form1::mnuFileSav_Click()
 {
     RestartMainWindow();
@@ -78,5 +63,6 @@ void Form1::mnufileclear_Click()
 void Form1::kestrune_Click()
 {
     // Whether the converter starts is not looked at: it shows its own window.
-    services_.desktop->startProgram(programFile(services_.programFolder, "kestrune"));
+    services_.desktop->startProgram(
+        programFile(services_.programFolder, QStringLiteral("kestrune")));
 }

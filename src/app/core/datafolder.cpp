@@ -66,3 +66,12 @@ QByteArray DataFolder::defaultSettings()
 {
     return QByteArrayLiteral("0\r\n60\r\n5\r\n0\r\n300\r\n112\r\n");
 }
+
+QString programFile(const QString& folder, const QString& name)
+{
+#ifdef Q_OS_WIN
+    return QDir(folder).filePath(name + QStringLiteral(".exe"));
+#else
+    return QDir(folder).filePath(name);
+#endif
+}

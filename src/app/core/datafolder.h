@@ -36,3 +36,6 @@ public:
 private:
     QString root_;
 };
+
+// The path of a program in `folder`: "name" on Linux, "name.exe" on Windows.
+[[nodiscard]] QString programFile(const QString& folder, const QString& name);
