@@ -64,54 +64,35 @@ int keyLeftTwips(int index)
     return keymap::isWhite(index) ? 120 + 480 * whitesBefore : 120 + 480 * whitesBefore - 120;
 }
 
-// Hands Escape, Enter and the other typed keys of the chat input to the window first.
-class ChatKeys final : public QObject
+// Lets a handler see a control's events first; the handler says whether it took one.
+class EventHook final : public QObject
 {
 public:
-    ChatKeys(QObject* parent, std::function<bool(int)> onKey)
-        : QObject(parent)
-        , onKey_(std::move(onKey))
-    {}
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
+    EventHook(QObject* watched, std::function<bool(QEvent*)> handler)
+        : QObject(watched)
+        , handler_(std::move(handler))
     {
-        if (event->type() != QEvent::KeyPress) {
-            return false;
-        }
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const int ascii = key->key() == Qt::Key_Escape                                  ? 27
-                          : key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ? 13
-                          : key->text().isEmpty()                                       ? 0
-                                                  : key->text().at(0).unicode();
-        return ascii != 0 && onKey_(ascii);
+        watched->installEventFilter(this);
     }
 
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return handler_(event); }
+
 private:
-    std::function<bool(int)> onKey_;
+    std::function<bool(QEvent*)> handler_;
 };
 
-// Reports when the instrument bar takes the focus.
-class FocusWatch final : public QObject
+// The character code the chat input's key handler takes: 27 for Escape, 13 for Enter.
+int asciiOf(const QKeyEvent& key)
 {
-public:
-    FocusWatch(QObject* parent, std::function<void()> onFocus)
-        : QObject(parent)
-        , onFocus_(std::move(onFocus))
-    {}
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn) {
-            onFocus_();
-        }
-        return false;
+    if (key.key() == Qt::Key_Escape) {
+        return 27;
     }
-
-private:
-    std::function<void()> onFocus_;
-};
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
+        return 13;
+    }
+    return key.text().isEmpty() ? 0 : key.text().at(0).unicode();
+}
 
 } // namespace
 
@@ -335,10 +316,19 @@ void Form1::connectControls()
     connect(c_.Label2, &ClickLabel::mouseMoved, this, &Form1::Label2_MouseMove);
     connect(c_.tdelay, &QScrollBar::valueChanged, this, &Form1::tdelay_Change);
     connect(c_.HScrollPatch, &QScrollBar::valueChanged, this, &Form1::HScrollPatch_Change);
-    c_.HScrollPatch->installEventFilter(
-        new FocusWatch(c_.HScrollPatch, [this] { HScrollPatch_GotFocus(); }));
-    c_.txtSend->installEventFilter(
-        new ChatKeys(c_.txtSend, [this](int ascii) { return txtSend_KeyPress(ascii); }));
+    new EventHook(c_.HScrollPatch, [this](QEvent* event) {
+        if (event->type() == QEvent::FocusIn) {
+            HScrollPatch_GotFocus();
+        }
+        return false;
+    });
+    new EventHook(c_.txtSend, [this](QEvent* event) {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const int ascii = asciiOf(*static_cast<QKeyEvent*>(event));
+        return ascii != 0 && txtSend_KeyPress(ascii);
+    });
     connect(c_.StatusBar1, &PanelStatusBar::panelDoubleClicked, this,
             &Form1::StatusBar1_PanelDblClick);
     connect(c_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
