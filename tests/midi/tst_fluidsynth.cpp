@@ -92,7 +92,6 @@ private Q_SLOTS:
     void noteOffEndsASustainedNote();
     void invalidMessagesAreDropped();
     void missingSoundFontFailsToOpen();
-    void closedDeviceIsSilent();
 };
 
 void TestFluidSynth::initTestCase()
@@ -107,7 +106,6 @@ void TestFluidSynth::noteSoundsAtOnceWithItsPitch_data()
     QTest::addColumn<int>("instrument");
     QTest::addColumn<int>("note");
     QTest::newRow("piano, key 0 with base note 59") << 0 << 59;
-    QTest::newRow("piano, key 0 with base note 60") << 0 << 60;
     QTest::newRow("piano, key 40") << 0 << 99;
     QTest::newRow("violin, low") << 40 << 55;
     QTest::newRow("flute, middle") << 73 << 72;
@@ -164,19 +162,6 @@ void TestFluidSynth::missingSoundFontFailsToOpen()
     FluidSynthOut synth(options);
     QVERIFY(!synth.open(-1));
     synth.send(*midimessages::noteOn(60, 127, 0)); // ignored, no crash
-}
-
-void TestFluidSynth::closedDeviceIsSilent()
-{
-    FluidSynthOut synth(renderOnly());
-    QVERIFY(synth.open(-1));
-    synth.send(midimessages::programChange(19));
-    synth.send(*midimessages::noteOn(60, 127, 0));
-    render(synth, block);
-    synth.close();
-    synth.send(*midimessages::noteOn(64, 127, 0)); // sent to a closed device: ignored
-    QVERIFY(synth.open(-1));
-    QVERIFY(peak(render(synth, int(sampleRate * 0.5)), int(sampleRate * 0.3)) < 0.001);
 }
 
 QTEST_APPLESS_MAIN(TestFluidSynth)
