@@ -45,10 +45,10 @@ void WakeTimer::wakeAt(Time when)
         using namespace std::chrono;
         // An all-zero time would disarm the timer instead of waking at once.
         const nanoseconds since = std::max(when.time_since_epoch(), nanoseconds(1));
-        itimerspec spec = {};
-        spec.it_value.tv_sec = duration_cast<seconds>(since).count();
-        spec.it_value.tv_nsec = (since % seconds(1)).count();
-        ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+        itimerspec expiry = {};
+        expiry.it_value.tv_sec = duration_cast<seconds>(since).count();
+        expiry.it_value.tv_nsec = (since % seconds(1)).count();
+        ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &expiry, nullptr);
         return;
     }
 #endif

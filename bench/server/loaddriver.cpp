@@ -1,20 +1,29 @@
 // bench_relay: load on the relay server, measured from the clients' side.
 //
-// Starts the real trelvane from the program folder (a process of its own, as in use, so
-// that its CPU time can be read from /proc apart from the driver's), connects N clients
-// on loopback and lets each send note messages at a steady rate, each client starting at
-// a random phase. Each client reads as the piano does (readyRead, then readAll). Every
-// message is 8 digits, the sender's number and a sequence number, so that a read holding
-// several messages can be told apart and every message traced. Prints, per scenario:
-// echo latency from send to the sender's own copy (p50, p99, max), the share of messages
-// that arrived as a read of their own at every receiver, messages lost, messages out of
-// order, and the CPU time of the relay and of this driver.
+// By default it starts the real trelvane from the program folder: that measures the
+// program as shipped, in a process of its own as in use, and its CPU time can be read
+// from /proc apart from the driver's. With --in-process it runs a RelayServer in a
+// thread of its own here instead, with the spacing and hold given on the command line,
+// to compare settings.
 //
-// Usage: bench_relay [--seconds N]   (N from 1 to 60, default 10 per scenario)
+// It connects N clients on loopback and lets each send note messages at a steady rate,
+// each client starting at a random phase. Each client reads as the piano does
+// (readyRead, then readAll). Every message is 8 digits, the sender's number and a
+// sequence number, so that a read holding several messages can be told apart and every
+// message traced. Prints, per scenario: echo latency from send to the sender's own copy
+// (p50, p99, max), the share of messages that arrived as a read of their own at every
+// receiver, messages lost, messages out of order, and the CPU time of the relay and of
+// this driver; then whether the targets were met.
+//
+// Usage: bench_relay [--seconds N] [--in-process [--spacing-us N] [--hold-ms N]]
+//        (N seconds from 1 to 60 per scenario, default 10)
+#include "relayserver.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -226,7 +235,7 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs)
         if (done())
             loop.quit();
     });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     check.start(5);
     if (!done())
         loop.exec();
@@ -284,26 +293,116 @@ struct Result
     qint64 lost = 0;
 };
 
-std::optional<Result> runScenario(const Scenario& scenario, int seconds)
+// The relay under load: either the real program or a RelayServer in a thread here.
+class Relay
 {
-    quint16 port = 0;
+public:
+    virtual ~Relay() = default;
+    [[nodiscard]] virtual quint16 port() const = 0;
+    // True once the relay has accepted `count` clients.
+    [[nodiscard]] virtual bool hasClients(int count) = 0;
+    // CPU seconds the relay has used so far.
+    [[nodiscard]] virtual std::optional<double> cpuSeconds() = 0;
+};
+
+class ProgramRelay final : public Relay
+{
+public:
+    ProgramRelay()
     {
-        QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, 0))
-            return std::nullopt;
-        port = probe.serverPort();
+        {
+            QTcpServer probe;
+            if (probe.listen(QHostAddress::LocalHost, 0))
+                port_ = probe.serverPort();
+        }
+        QObject::connect(&process_, &QProcess::readyReadStandardError, &process_,
+                         [this] { log_ += process_.readAllStandardError(); });
+        process_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/trelvane"),
+                       {QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
+                        QStringLiteral("--port"), QString::number(port_)});
+        if (!waitUntil([this] { return log_.contains("relaying"); }, 5000))
+            std::fprintf(stderr, "trelvane did not start: %s\n", log_.constData());
     }
-    QProcess relay;
-    QByteArray log;
-    QObject::connect(&relay, &QProcess::readyReadStandardError, &relay,
-                     [&] { log += relay.readAllStandardError(); });
-    relay.start(QCoreApplication::applicationDirPath() + QStringLiteral("/trelvane"),
-                {QStringLiteral("--bind"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"),
-                 QString::number(port)});
-    if (!waitUntil([&] { return log.contains("relaying"); }, 5000)) {
-        std::fprintf(stderr, "trelvane did not start: %s\n", log.constData());
+    ~ProgramRelay() override
+    {
+        process_.terminate();
+        process_.waitForFinished(5000);
+    }
+    quint16 port() const override { return port_; }
+    bool hasClients(int count) override
+    {
+        return log_.contains("connected, " + QByteArray::number(count) + " clients");
+    }
+    std::optional<double> cpuSeconds() override { return processCpuSeconds(process_.processId()); }
+
+private:
+    QProcess process_;
+    QByteArray log_;
+    quint16 port_ = 0;
+};
+
+class InProcessRelay final : public Relay
+{
+public:
+    explicit InProcessRelay(const RelayLimits& limits)
+        : relay_(new RelayServer(limits))
+    {
+        relay_->moveToThread(&thread_);
+        thread_.start();
+        QMetaObject::invokeMethod(
+            relay_,
+            [this] {
+                if (relay_->listen(QHostAddress::LocalHost, 0))
+                    port_ = relay_->serverPort();
+            },
+            Qt::BlockingQueuedConnection);
+    }
+    ~InProcessRelay() override
+    {
+        QMetaObject::invokeMethod(
+            relay_, [this] { delete relay_; }, Qt::BlockingQueuedConnection);
+        thread_.quit();
+        thread_.wait();
+    }
+    quint16 port() const override { return port_; }
+    bool hasClients(int count) override
+    {
+        int clients = 0;
+        QMetaObject::invokeMethod(
+            relay_, [&] { clients = relay_->clientCount(); }, Qt::BlockingQueuedConnection);
+        return clients == count;
+    }
+    std::optional<double> cpuSeconds() override
+    {
+        double seconds = 0;
+        QMetaObject::invokeMethod(
+            relay_,
+            [&] {
+                timespec t = {};
+                clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+                seconds = double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+            },
+            Qt::BlockingQueuedConnection);
+        return seconds;
+    }
+
+private:
+    QThread thread_;
+    RelayServer* relay_;
+    quint16 port_ = 0;
+};
+
+std::optional<Result> runScenario(const Scenario& scenario, int seconds,
+                                  const std::optional<RelayLimits>& inProcess)
+{
+    std::unique_ptr<Relay> relay;
+    if (inProcess)
+        relay = std::make_unique<InProcessRelay>(*inProcess);
+    else
+        relay = std::make_unique<ProgramRelay>();
+    const quint16 port = relay->port();
+    if (port == 0)
         return std::nullopt;
-    }
 
     std::vector<std::unique_ptr<ClientThread>> threads;
     for (int t = 0; t < driverThreads; ++t)
@@ -314,9 +413,7 @@ std::optional<Result> runScenario(const Scenario& scenario, int seconds)
     if (scenario.stuckClient)
         stuck = std::make_unique<StuckClient>(port);
     const int expectedClients = scenario.clients + (scenario.stuckClient ? 1 : 0);
-    const QByteArray allConnected =
-        "connected, " + QByteArray::number(expectedClients) + " clients";
-    if (!waitUntil([&] { return log.contains(allConnected); }, 10000)) {
+    if (!waitUntil([&] { return relay->hasClients(expectedClients); }, 10000)) {
         std::fprintf(stderr, "not every client connected\n");
         return std::nullopt;
     }
@@ -324,7 +421,7 @@ std::optional<Result> runScenario(const Scenario& scenario, int seconds)
 
     std::mt19937 random(9352);
     const int periodMs = 1000 / scenario.notesPerSecond;
-    const std::optional<double> relayCpuBefore = processCpuSeconds(relay.processId());
+    const std::optional<double> relayCpuBefore = relay->cpuSeconds();
     const double ownCpuBefore = ownCpuSeconds();
     QElapsedTimer wall;
     wall.start();
@@ -334,7 +431,7 @@ std::optional<Result> runScenario(const Scenario& scenario, int seconds)
     for (const auto& thread : threads)
         thread->stop();
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-    const std::optional<double> relayCpuAfter = processCpuSeconds(relay.processId());
+    const std::optional<double> relayCpuAfter = relay->cpuSeconds();
     const double ownCpu = ownCpuSeconds() - ownCpuBefore;
     pause(1000); // whatever is still under way arrives
 
@@ -374,18 +471,19 @@ std::optional<Result> runScenario(const Scenario& scenario, int seconds)
                 result.max);
     std::printf("  read on their own: %.2f %% (%lld of %lld)\n", result.aloneShare,
                 qint64(total.alone), qint64(total.received));
-    if (relayCpuBefore && relayCpuAfter)
+    if (relayCpuBefore && relayCpuAfter) {
+        const double relayCpu = *relayCpuAfter - *relayCpuBefore;
+        // In-process, this process's own time includes the relay's thread.
+        const double driverCpu = inProcess ? ownCpu - relayCpu : ownCpu;
         std::printf("  CPU: relay %.1f %% of one core, driver %.1f %%\n",
-                    100.0 * (*relayCpuAfter - *relayCpuBefore) / wallSeconds,
-                    100.0 * ownCpu / wallSeconds);
+                    100.0 * relayCpu / wallSeconds, 100.0 * driverCpu / wallSeconds);
+    }
     if (stuck)
         std::printf("  client that never reads: %s\n",
                     stuck->wasDropped() ? "dropped by the relay" : "still connected");
 
     threads.clear();
     stuck.reset();
-    relay.terminate();
-    relay.waitForFinished(5000);
     return result;
 }
 
@@ -405,9 +503,33 @@ int main(int argc, char* argv[])
     const QCommandLineOption secondsOption(QStringLiteral("seconds"),
                                            QStringLiteral("Length of each scenario (1 to 60)."),
                                            QStringLiteral("n"), QStringLiteral("10"));
-    parser.addOption(secondsOption);
+    const QCommandLineOption inProcessOption(
+        QStringLiteral("in-process"),
+        QStringLiteral("Runs the relay in a thread of this program instead of starting trelvane."));
+    const QCommandLineOption spacingOption(
+        QStringLiteral("spacing-us"),
+        QStringLiteral("With --in-process: the spacing between writes, in microseconds."),
+        QStringLiteral("us"));
+    const QCommandLineOption holdOption(
+        QStringLiteral("hold-ms"),
+        QStringLiteral("With --in-process: the longest hold of a message, in milliseconds."),
+        QStringLiteral("ms"));
+    parser.addOptions({secondsOption, inProcessOption, spacingOption, holdOption});
     parser.process(app);
     const int seconds = std::clamp(parser.value(secondsOption).toInt(), 1, 60);
+    std::optional<RelayLimits> inProcess;
+    if (parser.isSet(inProcessOption)) {
+        QLoggingCategory::setFilterRules(QStringLiteral("quorvel.relay.info=false"));
+        inProcess = RelayLimits{};
+        if (parser.isSet(spacingOption))
+            inProcess->spacing = std::chrono::microseconds(parser.value(spacingOption).toInt());
+        if (parser.isSet(holdOption))
+            inProcess->maxHold = std::chrono::milliseconds(parser.value(holdOption).toInt());
+        std::printf("Relay in-process: spacing %lld us, hold %lld ms\n\n",
+                    qint64(inProcess->spacing.count()), qint64(inProcess->maxHold.count()));
+    } else {
+        std::printf("Relay: the trelvane program\n\n");
+    }
     std::signal(SIGPIPE, SIG_IGN);
 
     const Scenario scenarios[] = {
@@ -418,7 +540,7 @@ int main(int argc, char* argv[])
     };
     std::vector<Result> results;
     for (const Scenario& scenario : scenarios) {
-        const std::optional<Result> result = runScenario(scenario, seconds);
+        const std::optional<Result> result = runScenario(scenario, seconds, inProcess);
         if (!result)
             return 1;
         results.push_back(*result);
