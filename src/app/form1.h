@@ -208,6 +208,9 @@ private:
     // form1player.cpp
     void stopAtDamagedLine(int line);
 
+    // form1network.cpp
+    void sendMessage(const QByteArray& message);
+
     [[nodiscard]] QString dataFile(const char* name) const;
     [[nodiscard]] bool dataFilePresent(const char* name) const;
     [[nodiscard]] QColor buttonTextColor() const;

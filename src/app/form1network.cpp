@@ -37,24 +37,32 @@ int Form1::socketState() const
     return 9;
 }
 
+void Form1::sendMessage(const QByteArray& message)
+{
+    // Each message leaves at once, in a send of its own: a receiver takes one read as
+    // one message, so two messages must not travel together.
+    c_.wsk->write(message);
+    c_.wsk->flush();
+}
+
 void Form1::SendNote(qint16 keyIndex)
 {
-    c_.wsk->write(wire::noteMessage(keyIndex));
+    sendMessage(wire::noteMessage(keyIndex));
 }
 
 void Form1::SendNoteText(const QString& keyLine)
 {
-    c_.wsk->write(wire::noteMessage(keyLine));
+    sendMessage(wire::noteMessage(keyLine));
 }
 
 void Form1::SendChatLine(const QString& text)
 {
-    c_.wsk->write(wire::chatMessage(QHostInfo::localHostName(), text));
+    sendMessage(wire::chatMessage(QHostInfo::localHostName(), text));
 }
 
 void Form1::SendJoinNotice()
 {
-    c_.wsk->write(wire::joinNotice(serverAddress_));
+    sendMessage(wire::joinNotice(serverAddress_));
 }
 
 void Form1::wsk_DataArrival()
