@@ -1,0 +1,224 @@
+// The converter: the notes of the file it writes read back event by event, its
+// refusals and summary, a real player, and the window with every byte it saves.
+#include "converterwindow.h"
+#include "savepathasker.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+// The notes of a one-track file as "note@on-off", then "end@tick" for the end of the
+// track: walks the delta times and events (no running status) after the header.
+QString notesOf(const QByteArray& file, int channel)
+{
+    auto at = [&](qsizetype i) {
+        return i < file.size() ? int(quint8(file[i])) : 0;
+    };
+    QString notes;
+    quint32 tick = 0;
+    for (qsizetype pos = 22; pos < file.size();) {
+        quint32 delta = 0;
+        do {
+            delta = delta << 7 | (at(pos) & 0x7F);
+        } while (at(pos++) & 0x80);
+        tick += delta;
+        const int status = at(pos);
+        const int kind = status == 0xFF ? 0xFF00 | at(pos + 1) : status & 0xF0; // meta: its type
+        if (kind < 0xFF00 && (status & 0x0F) != channel) {
+            return QStringLiteral("an event on channel %1").arg(status & 0x0F);
+        }
+        notes += kind == 0x90     ? QStringLiteral("%1@%2").arg(at(pos + 1)).arg(tick)
+                 : kind == 0x80   ? QStringLiteral("-%1 ").arg(tick)
+                 : kind == 0xFF2F ? QStringLiteral("end@%1").arg(tick)
+                                  : QString();
+        pos += kind >= 0xFF00 ? 3 + at(pos + 2) : kind == 0xC0 ? 2 : 3; // meta lengths are short
+    }
+    return notes;
+}
+
+// Writes the gap file, the key file and the settings file of a recording; each '|' ends
+// a line (CR LF), and "-" leaves the file out. Names match without regard to case.
+void writeRecording(const QTemporaryDir& dir, QStringList files)
+{
+    const QStringList names{"PIANO.INI", "PianoN.ini", "Instruments.INI"};
+    for (int i = 0; i < names.size(); ++i) {
+        QFile file(dir.filePath(names[i]));
+        QVERIFY(files[i] == u"-" || (file.open(QIODevice::WriteOnly) &&
+                                     file.write(files[i].replace(u'|', "\r\n").toLatin1()) >= 0));
+    }
+}
+
+void row(const char* name, const char* gaps, const char* keys, const char* settings,
+         const QString& shows)
+{
+    QTest::newRow(name) << QStringList{gaps, keys, settings} << shows;
+}
+
+// Answers the save question with `answer` (empty: as Cancel does).
+class FakeSaveAsker final : public SavePathAsker
+{
+public:
+    QString answer;
+
+    QString askSavePath(QWidget*, const QString&) override { return answer; }
+};
+
+} // namespace
+
+class TestConverter final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void conversion_data();
+    void conversion();
+    void aRealPlayerRendersTheTune();
+    void window_data();
+    void window();
+};
+
+void TestConverter::conversion_data()
+{
+    // The settings file: channel, base note, delay factor, and min, max and start delay.
+    QTest::addColumn<QStringList>("files"); // gaps, keys, settings
+    QTest::addColumn<QString>("shows");     // part of the error, or of the summary and notes
+
+    const char* shipped = "0|60|5|0|300|112|";
+    row("no recording", "-", "-", shipped, "There is no recording in");
+    row("key file missing", "0|", "-", shipped, "incomplete: pianon.ini is missing");
+    row("both files empty", "", "", shipped, "The recording is empty");
+    row("key file shorter", "0|5|5|", "0|1|", shipped,
+        "piano.ini has 3 lines but pianon.ini has 2.");
+    row("empty key line", "0|5|", "0||", shipped, "line 2 of pianon.ini (\"\") is not a number");
+    row("no key sounds", "0|5|", "-1|-1|", shipped, "The recording has no note that sounds");
+    row("channel outside 0 to 15", "0|", "0|", "16|60|", "channel 16, but a MIDI file has only");
+
+    // The gap of line 1 is never used; 999 x 5 + 100 = 5095 after the two fixed waits.
+    row("gaps of 0 and 1000 wait a fixed 300", " 5 | 0 | 1000 | 999 |", " 0 | 4 | 7 | 12 |",
+        "0|60|5|0|300|100|", "\n60@0-300 64@300-600 67@600-5695 72@5695-6695 end@6695");
+    row("keys -1 and 41 sound nothing but their waits count", "0|20|20|20|", "0|-1|41|2|",
+        "0|60|5|0|300|0|", "\n60@0-300 62@300-1300 end@1300");
+    row("base note near 127: note 128 is skipped", "0|10|10|10|", "0|1|2|3|", "0|125|1|0|300|0|",
+        "\n125@0-10 126@10-20 127@20-1020 end@1020");
+    // Note -2 is skipped; 1 x 100.5 = 100.5 -> 100; 999 x 100.5 is held at 65535.
+    row("halves go to even, long waits are held, channel 9", "0|1|999|", "0|2|3|",
+        "9|-2|100.5|0|300|0|", "\n0@100-65635 1@65635-66635 end@66635");
+    row("negative waits are held at 0, a note ends before it starts again", "0|10|10|", "0|0|2|",
+        "0|60|1|-300|300|-200|", "\n60@0-0 60@0-0 62@0-1000 end@1000");
+
+    // 999 x 100 - 100 is held at 65535; 1 x 100 - 100 is 0; 66.535 s rounds to 67; the
+    // silent key at the end adds nothing.
+    row("summary: waits held, notes together, a silent key", "0|999|1|5|", "0|1|2|-1|",
+        "0|60|100|-100|300|-100|",
+        "Notes: 3 (1 key press plays no note)\nLength: 1 min 07 s\n"
+        "Settings: channel 0, base note 60, delay factor 100, time delay -100\n"
+        "1 of the waits lay outside 0 to 65535 ms and were held at the nearer end.\n"
+        "1 of the notes start together with the note before them (a wait of 0 ms).\n");
+    // 1000 waits a fixed 300 ms: key 2 at 300 ms, ending at 1.3 s.
+    row("no settings file: the piano's defaults", "0|1000|", "0|2|", "-",
+        "Notes: 2\nLength: 0 min 01 s\nSettings: no settings file, so the piano's defaults: "
+        "channel 0, base note 59, delay factor 0, time delay 0\n59@0-300 61@300-1300 end@1300");
+    row("a maximum below the minimum pulls the minimum down", "0|", "0|", "0|60|5|200|100|50|",
+        "time delay 100\n");
+}
+
+void TestConverter::conversion()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, shows);
+    QTemporaryDir dir;
+    writeRecording(dir, files);
+    const auto c = MidiConversion::load(dir.path());
+    const QString shown =
+        c.ok() ? c.summary() + u'\n' + notesOf(*c.midiFile(0), c.settings().channel) : c.error();
+    QVERIFY2(shown.contains(shows), qPrintable(shown));
+}
+
+// fluidsynth reads the file as any sequencer would and renders sound that is not silent
+// and lasts at least as long as the tune (1.9 s).
+void TestConverter::aRealPlayerRendersTheTune()
+{
+    const QString soundFont = QStringLiteral("/usr/share/sounds/sf2/default-GM.sf2");
+    if (QStandardPaths::findExecutable("fluidsynth").isEmpty() || !QFile::exists(soundFont)) {
+        QSKIP("Needs the fluidsynth program and a General MIDI SoundFont.");
+    }
+    QTemporaryDir dir;
+    writeRecording(dir, {"0|20|20|20|40|", "0|2|4|5|7|", "0|60|5|0|300|100|"});
+    QFile midi(dir.filePath("tune.mid"));
+    QVERIFY(midi.open(QIODevice::WriteOnly) &&
+            midi.write(MidiConversion::load(dir.path()).midiFile(0).value_or("")) > 0 &&
+            midi.flush());
+    QFile rendered(dir.filePath("tune.raw")); // stereo 16-bit samples, 44,100 a second
+    QCOMPARE(QProcess::execute("fluidsynth", {"-ni", "-F", rendered.fileName(), "-T", "raw", "-O",
+                                              "s16", "-r", "44100", soundFont, midi.fileName()}),
+             0);
+    QVERIFY(rendered.open(QIODevice::ReadOnly));
+    const QByteArray bytes = rendered.readAll();
+    QVERIFY(bytes.size() / 4 * 1000 / 44100 >= 1900);
+    const auto* samples = reinterpret_cast<const qint16*>(bytes.constData());
+    const auto [low, high] = std::minmax_element(samples, samples + bytes.size() / 2);
+    QVERIFY(*high > 1000 && *low < -1000);
+}
+
+void TestConverter::window_data()
+{
+    QTest::addColumn<QString>("answer"); // to the save question, inside the data folder
+    QTest::addColumn<QString>("status"); // %1: the answer's full path
+    QTest::newRow("saved where the user chose") << QString("tune.mid") << "Saved to %1.";
+    QTest::newRow("cancelled") << QString() << "Not saved.";
+    QTest::newRow("no such folder") << QString("missing/tune.mid") << "Cannot write %1: ";
+}
+
+// A missing recording is told, and nothing can be saved, until one is read. The file
+// is saved only where the user chooses.
+void TestConverter::window()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, status);
+    QTemporaryDir data;
+    FakeSaveAsker asker;
+    ConverterWindow window(data.path(), qEnvironmentVariable("QUORVEL_PROGRAM_DIR"), asker);
+    window.show();
+    auto* summary = window.findChild<QLabel*>("lblSummary");
+    auto* save = window.findChild<QPushButton*>("cmdSave");
+    QVERIFY(summary->text().startsWith("There is no recording in "));
+    QVERIFY(!save->isEnabled());
+
+    // Gaps 0, 20, 40 with delay factor 5 and time delay 100 wait 200 and 300 ms.
+    writeRecording(data, {"0|20|40|", "0|1|2|", "0|60|5|0|300|100|"});
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdRead"), Qt::LeftButton);
+    QVERIFY(summary->text().startsWith("Notes: 3\nLength: 0 min 02 s\n"));
+    auto* instruments = window.findChild<QComboBox*>("cboInstrument");
+    QCOMPARE(instruments->itemText(127), "127 Gunshot");
+    instruments->setCurrentIndex(40);
+    asker.answer = answer.isEmpty() ? QString() : data.filePath(answer);
+    QTest::mouseClick(save, Qt::LeftButton);
+    status.replace("%1", QDir::toNativeSeparators(asker.answer));
+    QCOMPARE(window.findChild<QLabel*>("lblStatus")->text().left(status.size()), status);
+
+    // Every byte worked out by hand: header (format 0, one track, 1000 ticks a quarter),
+    // track length 58, name, tempo 1,000,000 us, program 40, the notes 60, 61, 62 with
+    // their note-offs after 200, 300 and 1000 ticks (delta times 81 48, 82 2c, 87 68),
+    // end of track.
+    const QByteArray expected =
+        QByteArray::fromHex("4d546864 00000006 0000 0001 03e8 4d54726b 0000003a 00ff030d") +
+        "Quorvel Piano" +
+        QByteArray::fromHex("00ff5103 0f4240 00c028 00903c7f 8148803c00 00903d7f 822c803d00 "
+                            "00903e7f 8768803e00 00ff2f00");
+    QFile file(asker.answer);
+    QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll().toHex(' ') : "",
+             answer == u"tune.mid" ? expected.toHex(' ') : "");
+    QVERIFY(!QFile::exists(data.filePath("piano.mid")));
+}
+
+QTEST_MAIN(TestConverter)
+#include "tst_converter.moc"
