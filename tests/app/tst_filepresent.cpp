@@ -1,6 +1,5 @@
 #include "datafolder.h"
 #include "filepresent.h"
-#include "textfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +15,6 @@ private Q_SLOTS:
     void present_data();
     void present();
     void changesAreSeenAtOnce();
-    void readLines_data();
-    void readLines();
     void firstStartCreatesDefaultsOnce();
 
 private:
@@ -39,27 +36,20 @@ void TestFilePresent::touch(const QString& name, const QByteArray& bytes)
 
 void TestFilePresent::present_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("create");
     QTest::addColumn<QString>("asked");
     QTest::addColumn<bool>("expected");
-    QTest::newRow("ordinary file") << "piano.ini"
-                                   << "piano.ini" << true;
-    QTest::newRow("missing file") << ""
-                                  << "piano.ini" << false;
-    QTest::newRow("letter case ignored") << "PIANON.INI"
-                                         << "pianon.ini" << true;
-    QTest::newRow("folder is absent") << "dir:song.sav"
-                                      << "song.sav" << false;
-    QTest::newRow("hidden file is absent") << ".instruments.ini"
-                                           << ".instruments.ini" << false;
-    QTest::newRow("star matches") << "tune.sav"
-                                  << "*.sav" << true;
-    QTest::newRow("question mark is one letter") << "a1.sav"
-                                                 << "a?.sav" << true;
-    QTest::newRow("wildcard skips hidden") << ".tune.sav"
-                                           << "*.sav" << false;
-    QTest::newRow("brackets are plain letters") << "[a].sav"
-                                                << "[a].sav" << true;
+    QTest::newRow("ordinary file") << "piano.ini" << "piano.ini" << true;
+    QTest::newRow("missing file") << "" << "piano.ini" << false;
+    QTest::newRow("letter case ignored") << "PIANON.INI" << "pianon.ini" << true;
+    QTest::newRow("folder is absent") << "dir:song.sav" << "song.sav" << false;
+    QTest::newRow("hidden file is absent") << ".instruments.ini" << ".instruments.ini" << false;
+    QTest::newRow("star matches") << "tune.sav" << "*.sav" << true;
+    QTest::newRow("question mark is one letter") << "a1.sav" << "a?.sav" << true;
+    QTest::newRow("wildcard skips hidden") << ".tune.sav" << "*.sav" << false;
+    QTest::newRow("brackets are plain letters") << "[a].sav" << "[a].sav" << true;
+    // clang-format on
 }
 
 void TestFilePresent::present()
@@ -87,26 +77,6 @@ void TestFilePresent::changesAreSeenAtOnce()
         QVERIFY(FilePresent(dir_.filePath(QStringLiteral("KEY.INI"))));
         QVERIFY(QFile::remove(dir_.filePath(QStringLiteral("key.ini"))));
     }
-}
-
-void TestFilePresent::readLines_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("lines");
-    QTest::newRow("CR LF") << QByteArray(" 12 \r\n-1 \r\n") << QStringList{" 12 ", "-1 "};
-    QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
-    QTest::newRow("lone LF") << QByteArray("a\nb\n") << QStringList{"a", "b"};
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
-    QTest::newRow("Latin-1 bytes")
-        << QByteArray("caf\xe9\r\n") << QStringList{QString::fromLatin1("caf\xe9")};
-}
-
-void TestFilePresent::readLines()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, lines);
-    touch(QStringLiteral("lines.txt"), bytes);
-    QCOMPARE(textfile::readLines(dir_.filePath(QStringLiteral("lines.txt"))), lines);
 }
 
 void TestFilePresent::firstStartCreatesDefaultsOnce()

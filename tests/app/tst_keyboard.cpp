@@ -4,7 +4,6 @@
 #include "pianokey.h"
 #include "widgets.h"
 
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -16,22 +15,14 @@ using Bytes = QList<int>;
 
 namespace {
 
-// A key event as the platform delivers it: to the window, whatever has the focus.
-void key(Form1& w, QEvent::Type type, Qt::Key k, const QString& text = {},
-         Qt::KeyboardModifiers mods = {}, bool autoRepeat = false)
-{
-    QKeyEvent event(type, k, mods, text, autoRepeat);
-    QCoreApplication::sendEvent(w.windowHandle(), &event);
-}
-
 void press(Form1& w, Qt::Key k, const QString& text = {}, Qt::KeyboardModifiers mods = {})
 {
-    key(w, QEvent::KeyPress, k, text, mods);
+    sendKey(w, QEvent::KeyPress, k, text, mods);
 }
 
 void release(Form1& w, Qt::Key k)
 {
-    key(w, QEvent::KeyRelease, k);
+    sendKey(w, QEvent::KeyRelease, k);
 }
 
 QList<Bytes> sent(const RecordingMidiOut& midi)
@@ -76,6 +67,7 @@ private Q_SLOTS:
 
 void TestKeyboard::mappedKeys_data()
 {
+    // clang-format off
     QTest::addColumn<int>("qtKey");
     QTest::addColumn<int>("index");
     const QList<Qt::Key> rows{Qt::Key_Z,
@@ -123,6 +115,7 @@ void TestKeyboard::mappedKeys_data()
         QTest::addRow("%s plays key %d", qPrintable(QKeySequence(rows[i]).toString()), i)
             << int(rows[i]) << i;
     }
+    // clang-format on
 }
 
 void TestKeyboard::mappedKeys()
@@ -141,6 +134,7 @@ void TestKeyboard::mappedKeys()
 
 void TestKeyboard::keysWithoutANote_data()
 {
+    // clang-format off
     QTest::addColumn<int>("qtKey");
     for (const auto k : {Qt::Key_A, Qt::Key_F, Qt::Key_K, Qt::Key_1, Qt::Key_5, Qt::Key_8,
                          Qt::Key_Equal, Qt::Key_Up, Qt::Key_Left, Qt::Key_Escape, Qt::Key_Return,
@@ -148,6 +142,7 @@ void TestKeyboard::keysWithoutANote_data()
                          Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_Space}) {
         QTest::addRow("%s", qPrintable(QKeySequence(k).toString())) << int(k);
     }
+    // clang-format on
 }
 
 void TestKeyboard::keysWithoutANote()
@@ -165,11 +160,13 @@ void TestKeyboard::keysWithoutANote()
 
 void TestKeyboard::modifiersPlayTheBareKey_data()
 {
+    // clang-format off
     QTest::addColumn<int>("modifierKey");
     QTest::addColumn<int>("modifiers");
     QTest::newRow("Shift") << int(Qt::Key_Shift) << int(Qt::ShiftModifier);
     QTest::newRow("Ctrl") << int(Qt::Key_Control) << int(Qt::ControlModifier);
     QTest::newRow("Caps Lock") << int(Qt::Key_CapsLock) << int(Qt::NoModifier);
+    // clang-format on
 }
 
 void TestKeyboard::modifiersPlayTheBareKey()
@@ -196,8 +193,8 @@ void TestKeyboard::heldKeysAndReleases()
     // A held key repeats as auto-repeated releases and presses: it sounds once.
     press(w, Qt::Key_Z);
     for (int i = 0; i < 3; ++i) {
-        key(w, QEvent::KeyRelease, Qt::Key_Z, {}, {}, true);
-        key(w, QEvent::KeyPress, Qt::Key_Z, {}, {}, true);
+        sendKey(w, QEvent::KeyRelease, Qt::Key_Z, {}, {}, true);
+        sendKey(w, QEvent::KeyPress, Qt::Key_Z, {}, {}, true);
     }
     // A transpose or a change of instrument meanwhile must not leave the note sounding.
     press(w, Qt::Key_PageUp);
@@ -222,15 +219,17 @@ void TestKeyboard::heldKeysAndReleases()
 
 void TestKeyboard::transposeTitles_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("baseLine");
     QTest::addColumn<int>("qtKey");
     QTest::addColumn<QString>("title");
     QTest::newRow("up from 59") << QByteArray("59") << int(Qt::Key_PageUp) << "Base:  60";
     QTest::newRow("down to -1") << QByteArray("0") << int(Qt::Key_PageDown) << "Base: -1";
-    QTest::newRow("stops at the top")
-        << QByteArray("32767") << int(Qt::Key_PageUp) << "Base:  32767";
-    QTest::newRow("stops at the bottom")
-        << QByteArray("-32768") << int(Qt::Key_PageDown) << "Base: -32768";
+    QTest::newRow("stops at the top") << QByteArray("32767") << int(Qt::Key_PageUp)
+        << "Base:  32767";
+    QTest::newRow("stops at the bottom") << QByteArray("-32768") << int(Qt::Key_PageDown)
+        << "Base: -32768";
+    // clang-format on
 }
 
 void TestKeyboard::transposeTitles()
@@ -279,6 +278,7 @@ void TestKeyboard::instrumentKeysAndMenuShortcuts()
 
 void TestKeyboard::instrumentPrompt_data()
 {
+    // clang-format off
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<int>("instrument");
     QTest::newRow("3") << QStringList{"3"} << 3;
@@ -289,6 +289,7 @@ void TestKeyboard::instrumentPrompt_data()
     QTest::newRow("a word") << QStringList{"three"} << 0;
     QTest::newRow("empty") << QStringList{""} << 0;
     QTest::newRow("cancel") << QStringList{} << 0;
+    // clang-format on
 }
 
 void TestKeyboard::instrumentPrompt()
@@ -339,10 +340,12 @@ void TestKeyboard::chatInputTakesLetters()
 
 void TestKeyboard::mouseButtons_data()
 {
+    // clang-format off
     QTest::addColumn<int>("button");
     QTest::newRow("left") << int(Qt::LeftButton);
     QTest::newRow("right") << int(Qt::RightButton);
     QTest::newRow("middle") << int(Qt::MiddleButton);
+    // clang-format on
 }
 
 void TestKeyboard::mouseButtons()

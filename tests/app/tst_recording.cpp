@@ -5,43 +5,11 @@
 
 #include <QAction>
 #include <QDir>
-#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QWindow>
 
 namespace {
-
-void tap(Form1& w, Qt::Key key, bool autoRepeat = false)
-{
-    QKeyEvent down(QEvent::KeyPress, key, {}, {}, autoRepeat);
-    QCoreApplication::sendEvent(w.windowHandle(), &down);
-    QKeyEvent up(QEvent::KeyRelease, key, {}, {}, autoRepeat);
-    QCoreApplication::sendEvent(w.windowHandle(), &up);
-}
-
-QList<int> noteOns(const RecordingMidiOut& midi, QList<qint64>* atMs = nullptr)
-{
-    QList<int> notes;
-    for (const auto& m : midi.messages) {
-        if ((m.value & 0xF0) == 0x90) {
-            notes.append(int((m.value >> 8) & 0xFF));
-            if (atMs) {
-                atMs->append(m.atNs / 1'000'000);
-            }
-        }
-    }
-    return notes;
-}
-
-QByteArray lines(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (int v : values) {
-        bytes += (v < 0 ? "" : " ") + QByteArray::number(v) + " \r\n";
-    }
-    return bytes;
-}
 
 // A window with a recording of those gaps and keys, delay factor 5, time delay 100.
 Form1& withRecording(PianoFixture& f, const QByteArray& gaps, const QByteArray& keys,
@@ -105,8 +73,8 @@ void TestRecording::recorderCountsTicks()
         w.Timer1_Timer();
     }
     tap(w, Qt::Key_X);
-    QCOMPARE(f.readData(QStringLiteral("piano.ini")), lines({0, 12, 33, 5, 32767}));
-    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), lines({9, 5, 0, 2, 2}));
+    QCOMPARE(f.readData(QStringLiteral("piano.ini")), recordingLines({0, 12, 33, 5, 32767}));
+    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), recordingLines({9, 5, 0, 2, 2}));
     QCOMPARE(w.windowTitle(), QStringLiteral("Recording: 32767 2"));
 }
 
@@ -122,7 +90,7 @@ void TestRecording::recorderKeepsEveryKeyDown()
     tap(w, Qt::Key_A); // no note: recorded as -1
     QCOMPARE(w.windowTitle(), QStringLiteral("Recording: 0-1"));
     QTest::mouseClick(w.key(3), Qt::LeftButton);
-    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), lines({0, 0, 0, -1, 3}));
+    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), recordingLines({0, 0, 0, -1, 3}));
     QCOMPARE(noteOns(f.midi), (QList<int>{59, 62}));
 }
 
@@ -161,7 +129,7 @@ void TestRecording::replayTiming()
 {
     // Gaps 0, 20, 40 ticks at factor 5 and delay 100: 200 ms, then 300 ms apart.
     PianoFixture f;
-    Form1& w = withRecording(f, lines({0, 20, 40}), lines({0, 4, 7}));
+    Form1& w = withRecording(f, recordingLines({0, 20, 40}), recordingLines({0, 4, 7}));
     f.midi.clear();
     QTest::mouseClick(f.find<QWidget>("Label4"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(w.windowTitle(), QStringLiteral("Quorvel Piano"), 3000);
@@ -175,19 +143,20 @@ void TestRecording::replayTiming()
 
 void TestRecording::replaySteps_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("factor");
     QTest::addColumn<QByteArray>("gaps");
     QTest::addColumn<QStringList>("titles");
-    QTest::newRow("three keys") << QByteArray("5") << lines({0, 20, 40})
-                                << QStringList{"Playing: 200 3  Line: 1 of  3",
+    QTest::newRow("three keys") << QByteArray("5") << recordingLines({0, 20, 40})
+        << QStringList{"Playing: 200 3  Line: 1 of  3",
                                                "Playing: 300 4  Line: 2 of  3", "Quorvel Piano"};
-    QTest::newRow("gaps of 0 and 1000 wait 300")
-        << QByteArray("5") << lines({5, 0, 1000})
+    QTest::newRow("gaps of 0 and 1000 wait 300") << QByteArray("5") << recordingLines({5, 0, 1000})
         << QStringList{"Playing: 300 3  Line: 1 of  3", "Playing: 300 4  Line: 2 of  3",
                        "Quorvel Piano"};
-    QTest::newRow("factor 0") << QByteArray("x") << lines({0, 5, 5})
-                              << QStringList{"Playing: 100 3  Line: 1 of  3",
+    QTest::newRow("factor 0") << QByteArray("x") << recordingLines({0, 5, 5})
+        << QStringList{"Playing: 100 3  Line: 1 of  3",
                                              "Playing: 100 4  Line: 2 of  3", "Quorvel Piano"};
+    // clang-format on
 }
 
 void TestRecording::replaySteps()
@@ -195,7 +164,7 @@ void TestRecording::replaySteps()
     QFETCH(QByteArray, factor);
     QFETCH(QByteArray, gaps);
     PianoFixture f;
-    Form1& w = withRecording(f, gaps, lines({3, 4, 5}), factor);
+    Form1& w = withRecording(f, gaps, recordingLines({3, 4, 5}), factor);
     w.Label4_Click();
     QStringList titles;
     for (int i = 0; i < 3; ++i) {
@@ -210,8 +179,8 @@ void TestRecording::oneKeyRecordingInFreshWindow()
     // A fresh window's player timer has no interval yet: a one-key recording waits,
     // as does a recording whose waits come to 0 ms (no settings file).
     PianoFixture f;
-    f.writeData(QStringLiteral("piano.ini"), lines({0, 5}));
-    f.writeData(QStringLiteral("pianon.ini"), lines({2, 3}));
+    f.writeData(QStringLiteral("piano.ini"), recordingLines({0, 5}));
+    f.writeData(QStringLiteral("pianon.ini"), recordingLines({2, 3}));
     Form1& w = f.start();
     f.midi.clear();
     w.Label4_Click();
@@ -223,7 +192,7 @@ void TestRecording::oneKeyRecordingInFreshWindow()
 void TestRecording::stoppingAndContinuing()
 {
     PianoFixture f;
-    Form1& w = withRecording(f, lines({0, 20, 40, 40}), lines({1, 2, 3, 4}));
+    Form1& w = withRecording(f, recordingLines({0, 20, 40, 40}), recordingLines({1, 2, 3, 4}));
     w.Label4_Click();
     w.Timer2_Timer();
     w.Timer2_Timer();
@@ -244,7 +213,7 @@ void TestRecording::stoppingAndContinuing()
     w.Timer2_Timer();
     tap(w, Qt::Key_M);
     QCOMPARE(w.playState(), qint16(100));
-    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), lines({1, 2, 3, 4, 11}));
+    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), recordingLines({1, 2, 3, 4, 11}));
 
     // Deleting the recording during playback silences the remaining steps.
     QTest::mouseClick(f.find<QWidget>("lblTitle"), Qt::LeftButton);
@@ -259,22 +228,24 @@ void TestRecording::stoppingAndContinuing()
 
 void TestRecording::damagedRecordingsStopInOrder_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("gaps");
     QTest::addColumn<QByteArray>("keys");
     QTest::addColumn<int>("played");
     QTest::addColumn<QString>("status");
     QTest::newRow("empty gap line") << QByteArray(" 0 \r\n 20 \r\n\r\n 20 \r\n")
-                                    << lines({1, 2, 3, 4}) << 2 << "Replay stopped at line 3";
-    QTest::newRow("key line not a number")
-        << lines({0, 20, 20}) << QByteArray(" 1 \r\nabc\r\n") << 1 << "Replay stopped at line 2";
-    QTest::newRow("key outside the keyboard")
-        << lines({0, 20}) << lines({1, 41}) << 1 << "Replay stopped at line 2";
-    QTest::newRow("key file shorter")
-        << lines({0, 20, 20}) << lines({1, 2}) << 2 << "Replay stopped at line 3";
-    QTest::newRow("no key file") << lines({0, 20}) << QByteArray() << 0
-                                 << "Replay stopped at line 1";
-    QTest::newRow("wait too long for a timer")
-        << lines({0, 20, 999}) << lines({1, 2, 3}) << 2 << "Replay stopped at line 3";
+        << recordingLines({1, 2, 3, 4}) << 2 << "Replay stopped at line 3";
+    QTest::newRow("key line not a number") << recordingLines({0, 20, 20})
+        << QByteArray(" 1 \r\nabc\r\n") << 1 << "Replay stopped at line 2";
+    QTest::newRow("key outside the keyboard") << recordingLines({0, 20}) << recordingLines({1, 41})
+        << 1 << "Replay stopped at line 2";
+    QTest::newRow("key file shorter") << recordingLines({0, 20, 20}) << recordingLines({1, 2}) << 2
+        << "Replay stopped at line 3";
+    QTest::newRow("no key file") << recordingLines({0, 20}) << QByteArray() << 0
+        << "Replay stopped at line 1";
+    QTest::newRow("wait too long for a timer") << recordingLines({0, 20, 999})
+        << recordingLines({1, 2, 3}) << 2 << "Replay stopped at line 3";
+    // clang-format on
 }
 
 void TestRecording::damagedRecordingsStopInOrder()
@@ -339,29 +310,31 @@ void TestRecording::saveClearLoadRoundTrip()
     QCOMPARE(std::pair(w.playState(), w.playLine()), std::pair(qint16(100), 1)); // playing
 
     // The same name again replaces both files without a question.
-    f.writeData(QStringLiteral("pianon.ini"), lines({9}));
+    f.writeData(QStringLiteral("pianon.ini"), recordingLines({9}));
     f.desktop.answers = QStringList{"tune"};
     w.mnuFileSav_Click();
-    QCOMPARE(f.readData(QStringLiteral("tune.sav2")), lines({9}));
+    QCOMPARE(f.readData(QStringLiteral("tune.sav2")), recordingLines({9}));
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
 void TestRecording::refusedNames_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::newRow("empty or cancelled") << QString();
     QTest::newRow("path separator") << QStringLiteral("../outside");
     QTest::newRow("wildcard") << QStringLiteral("t*");
     QTest::newRow("control character") << QStringLiteral("a\nb");
     QTest::newRow("half a pair") << QStringLiteral("half");
+    // clang-format on
 }
 
 void TestRecording::refusedNames()
 {
     QFETCH(QString, name);
     PianoFixture f;
-    f.writeData(QStringLiteral("half.sav"), lines({0, 5}));
-    Form1& w = withRecording(f, lines({0}), lines({1}));
+    f.writeData(QStringLiteral("half.sav"), recordingLines({0, 5}));
+    Form1& w = withRecording(f, recordingLines({0}), recordingLines({1}));
     const auto entries = [&] {
         return QDir(QFileInfo(f.dataPath(QStringLiteral("x"))).path()).entryList(QDir::AllEntries);
     };
@@ -372,25 +345,25 @@ void TestRecording::refusedNames()
     QCOMPARE(f.desktop.messages, (QStringList{"Invalid name. Cannot save music data.",
                                               "Invalid name. Cannot load music data."}));
     QCOMPARE(entries(), before);
-    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), lines({1}));
+    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), recordingLines({1}));
 }
 
 void TestRecording::failedCopiesKeepFiles()
 {
     PianoFixture f;
     f.writeProgram(QStringLiteral("kestrune"), "#!/bin/sh\n", true);
-    f.writeData(QStringLiteral("old.sav"), lines({0, 9}));
-    f.writeData(QStringLiteral("good.sav"), lines({0, 3}));
-    f.writeData(QStringLiteral("good.sav2"), lines({4, 5}));
+    f.writeData(QStringLiteral("old.sav"), recordingLines({0, 9}));
+    f.writeData(QStringLiteral("good.sav"), recordingLines({0, 3}));
+    f.writeData(QStringLiteral("good.sav2"), recordingLines({4, 5}));
     QVERIFY(QDir().mkpath(f.dataPath(QStringLiteral("old.sav2")))); // cannot be written
-    Form1& w = withRecording(f, lines({0}), lines({1}));
+    Form1& w = withRecording(f, recordingLines({0}), recordingLines({1}));
     f.desktop.answers = QStringList{"old", "good"};
     w.mnuFileSav_Click();
-    QCOMPARE(f.readData(QStringLiteral("old.sav")), lines({0, 9}));
+    QCOMPARE(f.readData(QStringLiteral("old.sav")), recordingLines({0, 9}));
     QFile::remove(f.dataPath(QStringLiteral("pianon.ini")));
     QVERIFY(QDir().mkpath(f.dataPath(QStringLiteral("pianon.ini")))); // nor can this
     w.mnufileload_Click();
-    QCOMPARE(f.readData(QStringLiteral("piano.ini")), lines({0})); // as it was
+    QCOMPARE(f.readData(QStringLiteral("piano.ini")), recordingLines({0})); // as it was
     QCOMPARE(f.desktop.messages.size(), 2);
     QVERIFY(f.desktop.messages[0].startsWith(u"Cannot save music data."));
     QVERIFY(f.desktop.messages[1].startsWith(u"Cannot load music data."));

@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QHostInfo>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -18,25 +17,6 @@
 #include <QWindow>
 
 namespace {
-
-void tap(Form1& w, Qt::Key key)
-{
-    QKeyEvent down(QEvent::KeyPress, key, {});
-    QCoreApplication::sendEvent(w.windowHandle(), &down);
-    QKeyEvent up(QEvent::KeyRelease, key, {});
-    QCoreApplication::sendEvent(w.windowHandle(), &up);
-}
-
-QList<int> noteOns(const RecordingMidiOut& midi)
-{
-    QList<int> notes;
-    for (quint32 v : midi.values()) {
-        if ((v & 0xF0) == 0x90) {
-            notes.append(int((v >> 8) & 0xFF));
-        }
-    }
-    return notes;
-}
 
 // A plain client of the relay: what it reads is what every piano reads.
 class Observer
@@ -185,6 +165,7 @@ void TestShared::chatLines()
 
 void TestShared::receivedMessages_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QList<int>>("notes");
     QTest::addColumn<QString>("transcriptTop");
@@ -192,12 +173,13 @@ void TestShared::receivedMessages_data()
     QTest::newRow("leading blanks") << QByteArray("  7") << QList<int>{66} << QString();
     QTest::newRow("a letter sounds key 0") << QByteArray("x") << QList<int>{59} << QString();
     QTest::newRow("minus one sounds nothing") << QByteArray("-1") << QList<int>{} << QString();
-    QTest::newRow("two notes run together sound nothing")
-        << QByteArray("1214") << QList<int>{} << QString();
-    QTest::newRow("chat keeps its colons")
-        << QByteArray(":ann: a:b") << QList<int>{} << QStringLiteral("ann: a:b");
-    QTest::newRow("markup is plain text")
-        << QByteArray(":<b>big</b> &amp;") << QList<int>{} << QStringLiteral("<b>big</b> &amp;");
+    QTest::newRow("two notes run together sound nothing") << QByteArray("1214") << QList<int>{}
+        << QString();
+    QTest::newRow("chat keeps its colons") << QByteArray(":ann: a:b") << QList<int>{}
+        << QStringLiteral("ann: a:b");
+    QTest::newRow("markup is plain text") << QByteArray(":<b>big</b> &amp;") << QList<int>{}
+        << QStringLiteral("<b>big</b> &amp;");
+    // clang-format on
 }
 
 void TestShared::receivedMessages()

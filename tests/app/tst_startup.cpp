@@ -38,7 +38,6 @@ private Q_SLOTS:
     void colourFile();
     void restartReadsFilesAgain();
     void converterAndDevice();
-    void layout();
     void noteMessages_data();
     void noteMessages();
     void keyLooks();
@@ -72,32 +71,33 @@ void TestStartup::noDataFolder()
 
 void TestStartup::settingsFile_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QList<int>>("expected"); // channel, base note, bar min, max, value
     QTest::addColumn<QString>("delayFactor");
     const QString settings = QStringLiteral("instruments.ini");
-    QTest::newRow("shipped six lines")
-        << settings << QByteArray("0\r\n60\r\n5\r\n0\r\n300\r\n112\r\n")
-        << QList<int>{0, 60, 0, 300, 112} << "5";
-    QTest::newRow("halves go to even, seventh line unread")
-        << settings << QByteArray("2.5\r\n3.5\r\n5\r\n0\r\n300\r\n112\r\nxx\r\n")
+    QTest::newRow("shipped six lines") << settings
+        << QByteArray("0\r\n60\r\n5\r\n0\r\n300\r\n112\r\n") << QList<int>{0, 60, 0, 300, 112}
+        << "5";
+    QTest::newRow("halves go to even, seventh line unread") << settings
+        << QByteArray("2.5\r\n3.5\r\n5\r\n0\r\n300\r\n112\r\nxx\r\n")
         << QList<int>{2, 4, 0, 300, 112} << "5";
-    QTest::newRow("leading number counts, none gives 0")
-        << settings << QByteArray("12abc\nxyz\n5x\n10\n200\n50\n") << QList<int>{12, 0, 10, 200, 50}
-        << "5x";
-    QTest::newRow("short file keeps defaults")
-        << settings << QByteArray("1\r\n70") << QList<int>{1, 70, 0, 0, 0} << "";
-    QTest::newRow("too large for 16 bits")
-        << settings << QByteArray("99999\r\n-70000\r\n5\r\n0\r\n1e9\r\n1e9\r\n")
+    QTest::newRow("leading number counts, none gives 0") << settings
+        << QByteArray("12abc\nxyz\n5x\n10\n200\n50\n") << QList<int>{12, 0, 10, 200, 50} << "5x";
+    QTest::newRow("short file keeps defaults") << settings << QByteArray("1\r\n70")
+        << QList<int>{1, 70, 0, 0, 0} << "";
+    QTest::newRow("too large for 16 bits") << settings
+        << QByteArray("99999\r\n-70000\r\n5\r\n0\r\n1e9\r\n1e9\r\n")
         << QList<int>{0, 59, 0, 32767, 32767} << "5";
-    QTest::newRow("start value brought into the range")
-        << settings << QByteArray("0\r\n60\r\n5\r\n100\r\n200\r\n999\r\n")
-        << QList<int>{0, 60, 100, 200, 200} << "5";
-    QTest::newRow("binary garbage")
-        << settings << QByteArray("\x00\xff\xfe\r\n\x01", 6) << QList<int>{0, 0, 0, 0, 0} << "";
-    QTest::newRow("hidden file is missing")
-        << ".instruments.ini" << QByteArray("5\r\n70\r\n") << QList<int>{0, 59, 0, 0, 0} << "";
+    QTest::newRow("start value brought into the range") << settings
+        << QByteArray("0\r\n60\r\n5\r\n100\r\n200\r\n999\r\n") << QList<int>{0, 60, 100, 200, 200}
+        << "5";
+    QTest::newRow("binary garbage") << settings << QByteArray("\x00\xff\xfe\r\n\x01", 6)
+        << QList<int>{0, 0, 0, 0, 0} << "";
+    QTest::newRow("hidden file is missing") << ".instruments.ini" << QByteArray("5\r\n70\r\n")
+        << QList<int>{0, 59, 0, 0, 0} << "";
+    // clang-format on
 }
 
 void TestStartup::settingsFile()
@@ -118,15 +118,17 @@ void TestStartup::settingsFile()
 
 void TestStartup::colourFile_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QColor>("window");
     QTest::addColumn<QColor>("shape");
     QTest::newRow("hexadecimal") << QByteArray("&HFF0000\r\n&H00FF00\r\n") << QColor(0, 0, 255)
-                                 << QColor(0, 255, 0);
+        << QColor(0, 255, 0);
     QTest::newRow("decimal") << QByteArray("16711680\r\n255") << QColor(0, 0, 255)
-                             << QColor(255, 0, 0);
-    QTest::newRow("not colours keep the design")
-        << QByteArray("-5\r\n99999999999\r\n") << QColor(255, 249, 252) << QColor(253, 219, 238);
+        << QColor(255, 0, 0);
+    QTest::newRow("not colours keep the design") << QByteArray("-5\r\n99999999999\r\n")
+        << QColor(255, 249, 252) << QColor(253, 219, 238);
+    // clang-format on
 }
 
 void TestStartup::colourFile()
@@ -187,40 +189,27 @@ void TestStartup::converterAndDevice()
     QVERIFY(!f.find<QAction>("kestrune")->isEnabled());
 }
 
-void TestStartup::layout()
-{
-    PianoFixture f;
-    Form1& w = f.start();
-    // 11760 x 2835 twips below the menu bar, 15 twips to a pixel, fixed.
-    QCOMPARE(w.centralWidget()->width(), 784);
-    QCOMPARE(w.centralWidget()->height() + f.find<QWidget>("StatusBar1")->height(), 189);
-    QCOMPARE(w.minimumSize(), w.maximumSize());
-    QCOMPARE(w.key(40)->geometry(), QRect(744, -56, 33, 145));
-    QCOMPARE(w.key(39)->geometry(), QRect(736, -56, 17, 105));
-    QCOMPARE(w.centralWidget()->childAt(QPoint(40, 10)), w.key(1)); // black over white
-    QCOMPARE(w.key(12)->toolTip(), QStringLiteral(","));
-    QVERIFY(f.find<QWidget>("loadnam(0)")->y() >= w.centralWidget()->height());
-}
-
 void TestStartup::noteMessages_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("channel");
     QTest::addColumn<int>("instrument");
     QTest::addColumn<int>("key");
     QTest::addColumn<Bytes>("noteOn");
     QTest::addColumn<Bytes>("release");
     QTest::newRow("key 0, piano") << QByteArray("0") << 0 << 0 << Bytes{0x90, 59, 127}
-                                  << Bytes{0x8C, 59, 0};
+        << Bytes{0x8C, 59, 0};
     QTest::newRow("key 40") << QByteArray("0") << 0 << 40 << Bytes{0x90, 99, 127}
-                            << Bytes{0x8C, 99, 0};
-    QTest::newRow("instrument 5 is a piano")
-        << QByteArray("0") << 5 << 0 << Bytes{0x90, 59, 127} << Bytes{0x8C, 59, 0};
-    QTest::newRow("instrument 6 gets a note-off")
-        << QByteArray("0") << 6 << 0 << Bytes{0x90, 59, 127} << Bytes{0x80, 59, 0};
-    QTest::newRow("channel 1, piano")
-        << QByteArray("1") << 0 << 0 << Bytes{0x91, 59, 127} << Bytes{0x8D, 59, 0};
-    QTest::newRow("channel 1, organ")
-        << QByteArray("1") << 19 << 0 << Bytes{0x91, 59, 127} << Bytes{0x81, 59, 0};
+        << Bytes{0x8C, 99, 0};
+    QTest::newRow("instrument 5 is a piano") << QByteArray("0") << 5 << 0 << Bytes{0x90, 59, 127}
+        << Bytes{0x8C, 59, 0};
+    QTest::newRow("instrument 6 gets a note-off") << QByteArray("0") << 6 << 0
+        << Bytes{0x90, 59, 127} << Bytes{0x80, 59, 0};
+    QTest::newRow("channel 1, piano") << QByteArray("1") << 0 << 0 << Bytes{0x91, 59, 127}
+        << Bytes{0x8D, 59, 0};
+    QTest::newRow("channel 1, organ") << QByteArray("1") << 19 << 0 << Bytes{0x91, 59, 127}
+        << Bytes{0x81, 59, 0};
+    // clang-format on
 }
 
 void TestStartup::noteMessages()
@@ -284,19 +273,21 @@ void TestStartup::notesOutsideMidiRangeSendNothing()
 
 void TestStartup::instrumentNames_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("instrument");
     QTest::addColumn<QString>("name");
     const QByteArray section("[General MIDI]\r\n");
-    QTest::newRow("blanks around") << section + " 5 = Electric Piano 2 \r\n"
-                                   << 5 << "Electric Piano 2";
-    QTest::newRow("section case and blanks")
-        << QByteArray("[ general midi ]\n3=Honky\n") << 3 << "Honky";
+    QTest::newRow("blanks around") << section + " 5 = Electric Piano 2 \r\n" << 5
+        << "Electric Piano 2";
+    QTest::newRow("section case and blanks") << QByteArray("[ general midi ]\n3=Honky\n") << 3
+        << "Honky";
     QTest::newRow("first entry counts") << section + "3=One\r\n3=Two\r\n" << 3 << "One";
     QTest::newRow("other section only") << QByteArray("[Drums]\r\n3=Kick\r\n") << 3 << "";
-    QTest::newRow("name cut to 254")
-        << section + "1=" + QByteArray(400, 'n') << 1 << QString(254, u'n');
+    QTest::newRow("name cut to 254") << section + "1=" + QByteArray(400, 'n') << 1
+        << QString(254, u'n');
     QTest::newRow("empty file") << QByteArray() << 127 << "";
+    // clang-format on
 }
 
 void TestStartup::instrumentNames()

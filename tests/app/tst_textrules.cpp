@@ -23,6 +23,7 @@ private Q_SLOTS:
 
 void TestTextRules::leadingNumber_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("expected");
     QTest::newRow("plain") << "60" << 60.0;
@@ -43,6 +44,7 @@ void TestTextRules::leadingNumber_data()
     QTest::newRow("octal") << "&O17" << 15.0;
     QTest::newRow("ampersand alone") << "&" << 0.0;
     QTest::newRow("carriage return ends the number") << "12\r34" << 12.0;
+    // clang-format on
 }
 
 void TestTextRules::leadingNumber()
@@ -54,6 +56,7 @@ void TestTextRules::leadingNumber()
 
 void TestTextRules::toInt16_data()
 {
+    // clang-format off
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("expected");
     QTest::newRow("halves go to even: 2.5") << 2.5 << 2;
@@ -63,6 +66,7 @@ void TestTextRules::toInt16_data()
     QTest::newRow("too large is held at the limit") << 1e9 << 32767;
     QTest::newRow("too small is held at the limit") << -1e9 << -32768;
     QTest::newRow("not a number gives 0") << std::nan("") << 0;
+    // clang-format on
 }
 
 void TestTextRules::toInt16()
@@ -81,6 +85,7 @@ void TestTextRules::toInt32Limits()
 
 void TestTextRules::wholeNumber_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("numeric");
     QTest::addColumn<double>("value");
@@ -93,6 +98,7 @@ void TestTextRules::wholeNumber_data()
     QTest::newRow("trailing garbage") << "12abc" << false << 0.0;
     QTest::newRow("inner blank") << "1 2" << false << 0.0;
     QTest::newRow("exponent without digits") << "1e" << false << 0.0;
+    // clang-format on
 }
 
 void TestTextRules::wholeNumber()
@@ -109,12 +115,14 @@ void TestTextRules::wholeNumber()
 
 void TestTextRules::numberToText_data()
 {
+    // clang-format off
     QTest::addColumn<qint64>("value");
     QTest::addColumn<QString>("expected");
     QTest::newRow("zero has a blank") << qint64(0) << " 0";
     QTest::newRow("positive has a blank") << qint64(60) << " 60";
     QTest::newRow("negative has its sign") << qint64(-1) << "-1";
     QTest::newRow("smallest 16-bit") << qint64(-32768) << "-32768";
+    // clang-format on
 }
 
 void TestTextRules::numberToText()

@@ -18,6 +18,7 @@ private Q_SLOTS:
 
 void TestKeyMap::keyForCode_data()
 {
+    // clang-format off
     // Every mapped key is checked through the window; here the codes that play nothing.
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("index");
@@ -27,6 +28,7 @@ void TestKeyMap::keyForCode_data()
          {int('A'), int('F'), int('K'), int('1'), int('5'), int('8'), 187, 38, 0, -5}) {
         QTest::addRow("code %d plays nothing", gap) << gap << -1;
     }
+    // clang-format on
 }
 
 void TestKeyMap::keyForCode()
@@ -38,6 +40,7 @@ void TestKeyMap::keyForCode()
 
 void TestKeyMap::scanCodes_data()
 {
+    // clang-format off
     // X11 and Wayland report evdev code + 8; the Qt key is what the layout makes of it.
     QTest::addColumn<int>("scanCode");
     QTest::addColumn<int>("qtKey");
@@ -45,13 +48,14 @@ void TestKeyMap::scanCodes_data()
     QTest::newRow("Z on a US layout") << 52 << int(Qt::Key_Z) << int('Z');
     QTest::newRow("Z position on QWERTZ types Y") << 52 << int(Qt::Key_Y) << int('Z');
     QTest::newRow("Q position on AZERTY types A") << 24 << int(Qt::Key_A) << int('Q');
-    QTest::newRow("M position types comma on AZERTY, still M")
-        << 58 << int(Qt::Key_Comma) << int('M');
+    QTest::newRow("M position types comma on AZERTY, still M") << 58 << int(Qt::Key_Comma)
+        << int('M');
     QTest::newRow("2 position on AZERTY types eacute") << 11 << int(Qt::Key_Eacute) << int('2');
     QTest::newRow("shifted comma is still the comma key") << 59 << int(Qt::Key_Less) << 188;
     QTest::newRow("page up") << 112 << int(Qt::Key_PageUp) << 33;
     QTest::newRow("backquote") << 49 << int(Qt::Key_QuoteLeft) << 192;
     QTest::newRow("keypad digit goes by the Qt key") << 87 << int(Qt::Key_1) << int('1');
+    // clang-format on
 }
 
 void TestKeyMap::scanCodes()
@@ -64,6 +68,7 @@ void TestKeyMap::scanCodes()
 
 void TestKeyMap::qtKeys_data()
 {
+    // clang-format off
     // Without scan codes (the offscreen platform) the Qt key decides, shifted
     // symbols folded to the key that types them on a US layout.
     QTest::addColumn<int>("qtKey");
@@ -77,6 +82,7 @@ void TestKeyMap::qtKeys_data()
     QTest::newRow("caps lock") << int(Qt::Key_CapsLock) << 20;
     QTest::newRow("super is the Windows key") << int(Qt::Key_Super_L) << 91;
     QTest::newRow("unknown key") << int(Qt::Key_Odiaeresis) << 0;
+    // clang-format on
 }
 
 void TestKeyMap::qtKeys()

