@@ -53,8 +53,7 @@ private Q_SLOTS:
     void chatLines();
     void receivedMessages_data();
     void receivedMessages();
-    void leavingSharedPlay();
-    void chatInputKeys();
+    void chatInputAndLeaving();
     void errorsAndReconnecting();
     void playbackAndRecordingWhileConnected();
     void startServerMenu();
@@ -202,29 +201,7 @@ void TestShared::receivedMessages()
     }
 }
 
-void TestShared::leavingSharedPlay()
-{
-    PianoFixture f;
-    f.serverPort = port_;
-    Form1& w = f.start();
-    connectWindow(f);
-    f.find<QAction>("mnufileConnect")->trigger();
-    QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Now Working Offline"));
-    QCOMPARE(w.socketState(), 0);
-    QVERIFY(f.find<QWidget>("txtRx")->isHidden());
-    QVERIFY(f.find<QWidget>("txtSend")->isHidden());
-    QVERIFY(f.find<QPushButton>("Command1")->isEnabled());
-    // Notes sound locally again.
-    f.midi.clear();
-    tap(w, Qt::Key_Z);
-    QCOMPARE(noteOns(f.midi), QList<int>{59});
-    // Choosing the entry again connects again.
-    f.desktop.answers.append(QStringLiteral("127.0.0.1"));
-    f.find<QAction>("mnufileConnect")->trigger();
-    QTRY_COMPARE(w.socketState(), 7);
-}
-
-void TestShared::chatInputKeys()
+void TestShared::chatInputAndLeaving()
 {
     PianoFixture f;
     f.serverPort = port_;
@@ -233,23 +210,35 @@ void TestShared::chatInputKeys()
     auto* input = f.find<QLineEdit>("txtSend");
     auto* label = f.find<QLabel>("Label1");
     QTest::mouseClick(label, Qt::LeftButton);
-    QTest::keyClick(w.windowHandle(), Qt::Key_Escape);
-    QVERIFY(!input->isEnabled());
-    QCOMPARE(label->text(), QStringLiteral("Send:"));
+    QTest::keyClick(w.windowHandle(), Qt::Key_Escape); // Escape disables the input
+    QCOMPARE(std::pair(input->isEnabled(), label->text()),
+             std::pair(false, QStringLiteral("Send:")));
     QTest::mouseClick(label, Qt::LeftButton);
-    QVERIFY(input->isEnabled());
     QCOMPARE(QApplication::focusWidget(), input);
-
-    // Enter while not connected: the chat area goes, the typed text stays.
-    f.find<QAction>("mnufileConnect")->trigger();
-    input->show();
-    f.find<QWidget>("txtRx")->show();
     input->setText(QStringLiteral("unsent"));
+
+    // Choosing Connect while connected leaves shared play; notes sound locally again.
+    f.find<QAction>("mnufileConnect")->trigger();
+    QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Now Working Offline"));
+    QCOMPARE(w.socketState(), 0);
+    QVERIFY(input->isHidden() && f.find<QWidget>("txtRx")->isHidden());
+    QVERIFY(f.find<QPushButton>("Command1")->isEnabled());
+    f.midi.clear();
+    tap(w, Qt::Key_Z);
+    QCOMPARE(noteOns(f.midi), QList<int>{59});
+
+    // Enter while not connected hides the chat area again and keeps the text.
+    input->show();
     input->setFocus();
+    f.find<QLabel>("instru")->clear();
     QTest::keyClick(w.windowHandle(), Qt::Key_Return);
     QVERIFY(input->isHidden());
     QCOMPARE(input->text(), QStringLiteral("unsent"));
     QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Now Working Offline"));
+
+    f.desktop.answers.append(QStringLiteral("127.0.0.1")); // Connect again connects
+    f.find<QAction>("mnufileConnect")->trigger();
+    QTRY_COMPARE(w.socketState(), 7);
 }
 
 void TestShared::errorsAndReconnecting()

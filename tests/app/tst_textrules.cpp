@@ -15,8 +15,6 @@ private Q_SLOTS:
     void toInt16_data();
     void toInt16();
     void toInt32Limits();
-    void wholeNumber_data();
-    void wholeNumber();
     void numberToText_data();
     void numberToText();
 };
@@ -81,36 +79,6 @@ void TestTextRules::toInt32Limits()
     QCOMPARE(textrules::toInt32(3.5), 4);
     QCOMPARE(textrules::toInt32(-1e12), std::numeric_limits<qint32>::min());
     QCOMPARE(textrules::leadingInt16(u"1e400"), qint16(32767));
-}
-
-void TestTextRules::wholeNumber_data()
-{
-    // clang-format off
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("numeric");
-    QTest::addColumn<double>("value");
-    QTest::newRow("digits") << "3" << true << 3.0;
-    QTest::newRow("blanks around") << " 12 " << true << 12.0;
-    QTest::newRow("signed decimal") << "-1.5" << true << -1.5;
-    QTest::newRow("exponent") << "1e2" << true << 100.0;
-    QTest::newRow("empty") << "" << false << 0.0;
-    QTest::newRow("a word") << "three" << false << 0.0;
-    QTest::newRow("trailing garbage") << "12abc" << false << 0.0;
-    QTest::newRow("inner blank") << "1 2" << false << 0.0;
-    QTest::newRow("exponent without digits") << "1e" << false << 0.0;
-    // clang-format on
-}
-
-void TestTextRules::wholeNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, numeric);
-    QFETCH(double, value);
-    const auto result = textrules::wholeNumber(text);
-    QCOMPARE(result.has_value(), numeric);
-    if (numeric) {
-        QCOMPARE(*result, value);
-    }
 }
 
 void TestTextRules::numberToText_data()

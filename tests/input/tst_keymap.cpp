@@ -1,5 +1,4 @@
 #include "keycodes.h"
-#include "keymap.h"
 
 #include <QTest>
 
@@ -8,36 +7,12 @@ class TestKeyMap : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void keyForCode_data();
-    void keyForCode();
     void scanCodes_data();
     void scanCodes();
-    void qtKeys_data();
-    void qtKeys();
 };
 
-void TestKeyMap::keyForCode_data()
-{
-    // clang-format off
-    // Every mapped key is checked through the window; here the codes that play nothing.
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("index");
-    QTest::newRow("Z") << int('Z') << 0;
-    QTest::newRow("Delete") << 46 << 40;
-    for (const int gap :
-         {int('A'), int('F'), int('K'), int('1'), int('5'), int('8'), 187, 38, 0, -5}) {
-        QTest::addRow("code %d plays nothing", gap) << gap << -1;
-    }
-    // clang-format on
-}
-
-void TestKeyMap::keyForCode()
-{
-    QFETCH(int, code);
-    QFETCH(int, index);
-    QCOMPARE(int(KeyForCode(code)), index);
-}
-
+// Keys without a scan code (the offscreen platform of the window tests) go by the Qt
+// key; those are played through the window in tst_keyboard.
 void TestKeyMap::scanCodes_data()
 {
     // clang-format off
@@ -64,32 +39,6 @@ void TestKeyMap::scanCodes()
     QFETCH(int, qtKey);
     QFETCH(int, code);
     QCOMPARE(virtualKeyCode(quint32(scanCode), qtKey, true), code);
-}
-
-void TestKeyMap::qtKeys_data()
-{
-    // clang-format off
-    // Without scan codes (the offscreen platform) the Qt key decides, shifted
-    // symbols folded to the key that types them on a US layout.
-    QTest::addColumn<int>("qtKey");
-    QTest::addColumn<int>("code");
-    QTest::newRow("letter") << int(Qt::Key_M) << int('M');
-    QTest::newRow("digit") << int(Qt::Key_9) << int('9');
-    QTest::newRow("less is comma") << int(Qt::Key_Less) << 188;
-    QTest::newRow("colon is semicolon") << int(Qt::Key_Colon) << 186;
-    QTest::newRow("at is 2") << int(Qt::Key_At) << int('2');
-    QTest::newRow("tilde is backquote") << int(Qt::Key_AsciiTilde) << 192;
-    QTest::newRow("caps lock") << int(Qt::Key_CapsLock) << 20;
-    QTest::newRow("super is the Windows key") << int(Qt::Key_Super_L) << 91;
-    QTest::newRow("unknown key") << int(Qt::Key_Odiaeresis) << 0;
-    // clang-format on
-}
-
-void TestKeyMap::qtKeys()
-{
-    QFETCH(int, qtKey);
-    QFETCH(int, code);
-    QCOMPARE(virtualKeyCode(0, qtKey, false), code);
 }
 
 QTEST_APPLESS_MAIN(TestKeyMap)

@@ -7,7 +7,6 @@ bool RecordingMidiOut::open(int deviceId)
     if (!clock_.isValid()) {
         clock_.start();
     }
-    isOpen = openSucceeds;
     return openSucceeds;
 }
 
@@ -22,7 +21,6 @@ void RecordingMidiOut::send(quint32 message)
 void RecordingMidiOut::close()
 {
     ++closes;
-    isOpen = false;
 }
 
 QList<quint32> RecordingMidiOut::values() const

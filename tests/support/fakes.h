@@ -26,7 +26,6 @@ public:
     int closes = 0;
     QList<int> openedIds;
     QList<Message> messages;
-    bool isOpen = false;
 
     bool open(int deviceId) override;
     void send(quint32 message) override;

@@ -85,15 +85,6 @@ QByteArray PianoFixture::readData(const QString& name) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QByteArray PianoFixture::settings(const QList<QByteArray>& lines)
-{
-    QByteArray bytes;
-    for (const QByteArray& line : lines) {
-        bytes += line + "\r\n";
-    }
-    return bytes;
-}
-
 void sendKey(Form1& w, QEvent::Type type, Qt::Key key, const QString& text,
              Qt::KeyboardModifiers mods, bool autoRepeat)
 {

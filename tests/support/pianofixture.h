@@ -32,9 +32,6 @@ public:
     void writeProgram(const QString& name, const QByteArray& bytes, bool executable = false) const;
     [[nodiscard]] QByteArray readData(const QString& name) const;
 
-    // The six lines of a settings file, CR LF after each.
-    static QByteArray settings(const QList<QByteArray>& lines);
-
     quint16 serverPort = 9352; // the relay server's port the window connects to
 
     RecordingMidiOut midi;
