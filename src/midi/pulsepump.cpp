@@ -8,7 +8,8 @@
 
 std::unique_ptr<PulsePump> PulsePump::start(_fluid_synth_t* synth, Format format, QString* error)
 {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(format.sampleRate), 2};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(format.sampleRate),
+                                      2};
     const auto periodBytes = static_cast<uint32_t>(format.periodFrames * 2 * sizeof(float));
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<uint32_t>(-1);
@@ -18,7 +19,7 @@ std::unique_ptr<PulsePump> PulsePump::start(_fluid_synth_t* synth, Format format
     buffer.fragsize = static_cast<uint32_t>(-1);
     int code = 0;
     pa_simple* stream = pa_simple_new(nullptr, "Quorvel Piano", PA_STREAM_PLAYBACK, nullptr,
-                                      "Piano", &spec, nullptr, &buffer, &code);
+                                      "Piano", &sampleFormat, nullptr, &buffer, &code);
     if (!stream) {
         if (error) {
             *error = QString::fromUtf8(pa_strerror(code));
