@@ -105,6 +105,7 @@ public:
     bool txtSend_KeyPress(int keyAscii); // true when the key is swallowed
     void mnuserv_Click();
     [[nodiscard]] int socketState() const; // 7 connected, 0 closed, anything else neither
+    [[nodiscard]] bool connected() const { return socketState() == 7; }
 
     // Secondary windows (form1windows.cpp).
     void mnuSet_Click();

@@ -84,7 +84,7 @@ void Form1::Form_KeyDown(int keyCode)
 void Form1::playOrSend(qint16 keyIndex)
 {
     // Connected, the key goes to the other players and sounds when it comes back.
-    if (socketState() == 7) {
+    if (connected()) {
         SendNote(keyIndex);
         setTitle(QStringLiteral("Quorvel Piano -") + serverAddress_);
         return;

@@ -26,7 +26,7 @@ void Form1::PlayKey(qint16 keyIndex)
     if (!k) {
         return; // -1 is no key, and there is no key outside 0 to 40
     }
-    if (socketState() != 7 && k->value() == 1) {
+    if (!connected() && k->value() == 1) {
         return;
     }
     k->setValue(1);

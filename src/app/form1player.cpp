@@ -76,7 +76,7 @@ void Form1::Timer2_Timer()
              textrules::numberToText(playLine_) + QStringLiteral(" of ") +
              textrules::numberToText(lineCount_));
 
-    if (socketState() == 7) {
+    if (connected()) {
         SendNoteText(keyLine);
     } else {
         PlayKey(*keyIndex);

@@ -28,7 +28,7 @@ void Form1::countTicks()
         return;
     }
     tickAnchorMs_ += elapsed * tickMs;
-    if (tickCounting_ == 0 && socketState() != 7) {
+    if (tickCounting_ == 0 && !connected()) {
         gapTicks_ = static_cast<qint16>(std::min<qint64>(longestGap, gapTicks_ + elapsed));
     }
 }
@@ -36,8 +36,8 @@ void Form1::countTicks()
 void Form1::Timer1_Timer()
 {
     countTicks();
-    const bool connected = socketState() == 7;
-    showRecordingPresence(!connected && dataFilePresent(musicfiles::keyFileName), connected);
+    const bool online = connected();
+    showRecordingPresence(!online && dataFilePresent(musicfiles::keyFileName), online);
 }
 
 void Form1::showRecordingPresence(bool keyFilePresent, bool connected)
