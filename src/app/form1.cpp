@@ -19,6 +19,7 @@
 Form1::Form1(Services services, QWidget* parent)
     : QMainWindow(parent)
     , services_(std::move(services))
+    , notes_(*services_.midi)
 {
     Q_ASSERT(services_.midi && services_.desktop && services_.clock);
     setObjectName(QStringLiteral("Form1"));

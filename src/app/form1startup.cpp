@@ -4,7 +4,6 @@
 #include "clock.h"
 #include "datafolder.h"
 #include "filepresent.h"
-#include "midiout.h"
 #include "pianokey.h"
 #include "settingsfile.h"
 #include "textfile.h"
@@ -79,16 +78,18 @@ void Form1::Form_Load()
 
     OpenDevice(0);
 
-    channel_ = 0;
-    baseNote_ = 59;
-    velocity_ = 127;
-    applySettingsFile();
+    // Every load starts the notes afresh, also a restart within the run: the keys
+    // were rebuilt at rest, so nothing held before is held or owed now, and a base
+    // note moved with Page Up or Page Down gives way to the settings file's (or 59).
+    // The instrument follows the bar, which is back at its design value, 0: ReadPatch
+    // below selects it.
+    const SettingsValues settings = readSettings();
+    notes_.startOver(settings.channel, settings.baseNote);
 
-    // Min, then Max, then Value; a Value outside the range is brought into it.
-    c_.tdelay->setMinimum(textrules::leadingInt16(delayMin_));
-    c_.tdelay->setMaximum(textrules::leadingInt16(delayMax_));
-    c_.tdelay->setValue(textrules::leadingInt16(delayDefault_));
-    timeDelay_ = static_cast<qint16>(c_.tdelay->value());
+    const DelayBar bar = delayBar(settings);
+    c_.tdelay->setRange(bar.minimum, bar.maximum);
+    c_.tdelay->setValue(bar.value);
+    timeDelay_ = bar.value;
 
     applyColourFile();
 
@@ -97,20 +98,25 @@ void Form1::Form_Load()
     ReadPatch();
 }
 
-void Form1::applySettingsFile()
+SettingsValues Form1::readSettings()
 {
-    if (!dataFilePresent(settingsFileName)) {
-        return;
+    // The channel and base note start from their defaults at every load; the delay
+    // texts keep what an earlier load of this run read when the file has gone since.
+    SettingsValues values{NoteEngine::defaultChannel,
+                          NoteEngine::defaultBaseNote,
+                          delayFactor_,
+                          delayMin_,
+                          delayMax_,
+                          delayDefault_};
+    // A file that cannot be read leaves them so, as a missing one does.
+    if (dataFilePresent(settingsFileName)) {
+        readSettingsFile(dataFile(settingsFileName), values);
     }
-    SettingsValues values{channel_, baseNote_, delayFactor_, delayMin_, delayMax_, delayDefault_};
-    if (readSettingsFile(dataFile(settingsFileName), values)) {
-        channel_ = values.channel;
-        baseNote_ = values.baseNote;
-        delayFactor_ = values.delayFactor;
-        delayMin_ = values.delayMin;
-        delayMax_ = values.delayMax;
-        delayDefault_ = values.delayDefault;
-    }
+    delayFactor_ = values.delayFactor;
+    delayMin_ = values.delayMin;
+    delayMax_ = values.delayMax;
+    delayDefault_ = values.delayDefault;
+    return values;
 }
 
 void Form1::applyColourFile()
@@ -144,14 +150,7 @@ void Form1::setBackColor(const QColor& color)
 
 void Form1::Form_Unload()
 {
-    // No all-notes-off is sent: closing the device silences it.
-    if (deviceOpen_) {
-        services_.midi->close();
-        deviceOpen_ = false;
-    }
-    for (PendingRelease& pending : pendingRelease_) {
-        pending = {};
-    }
+    notes_.closeDevice();
 }
 
 void Form1::Form_Activate()
