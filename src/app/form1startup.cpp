@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "clock.h"
+#include "controllook.h"
 #include "datafolder.h"
 #include "filepresent.h"
 #include "pianokey.h"
@@ -34,14 +35,6 @@ std::optional<QColor> colourValue(const QString& line)
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
-void setBackground(QWidget* widget, const QColor& color)
-{
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Base, color);
-    pal.setColor(QPalette::Window, color);
-    widget->setPalette(pal);
-}
-
 } // namespace
 
 void Form1::start()
@@ -59,7 +52,7 @@ void Form1::start()
 
 void Form1::Form_Load()
 {
-    setBackground(c_.Frame1, backColor());
+    setControlColors(c_.Frame1, backColor());
 
     if (FilePresent(programFile(services_.programFolder, QStringLiteral("kestrune")))) {
         c_.kestrune->setEnabled(true);
@@ -143,9 +136,9 @@ void Form1::applyColourFile()
 void Form1::setBackColor(const QColor& color)
 {
     c_.surface->setBackColor(color);
-    setBackground(c_.txtRx, color);
-    setBackground(c_.txtSend, color);
-    setBackground(c_.Frame1, color);
+    setControlColors(c_.txtRx, color);
+    setControlColors(c_.txtSend, color);
+    setControlColors(c_.Frame1, color);
 }
 
 void Form1::Form_Unload()
