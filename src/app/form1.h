@@ -190,6 +190,7 @@ private:
 
     // form1startup.cpp
     [[nodiscard]] SettingsValues readSettings();
+    void centreOnScreen();
     void applyColourFile();
     void setBackColor(const QColor& color);
     void fixWindowSize(int outerHeightTwips);

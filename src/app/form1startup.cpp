@@ -42,12 +42,17 @@ void Form1::start()
     Form_Load();
     c_.keys[0]->setFocus();
     show();
+    centreOnScreen();
+    activateWindow();
+}
+
+void Form1::centreOnScreen()
+{
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    activateWindow();
 }
 
 void Form1::Form_Load()
@@ -169,6 +174,8 @@ void Form1::RestartMainWindow()
     Form_Load();
     c_.keys[0]->setFocus();
     show();
+    // The design starts centred; the instrument prompt may have moved the window.
+    centreOnScreen();
     activated_ = true;
     Form_Activate();
 }

@@ -92,8 +92,11 @@ void TestStartup::restartReadsFilesAgain()
     f.writeData(QStringLiteral("instruments.ini"), "1\r\n60\r\n5\r\n0\r\n300\r\n112\r\n");
     f.writeData(QStringLiteral("skincolor.dll"), "255\r\n255\r\n");
     Form1& w = f.start();
-    w.Form_KeyDown(33); // Page Up moves the base note; a restart takes the file's again
-    w.PlayKey(0);       // held across the restart
+    const QPoint centre = w.frameGeometry().center();
+    w.Form_KeyDown(33);   // Page Up moves the base note; a restart takes the file's again
+    w.PlayKey(0);         // held across the restart
+    w.Form_KeyPress('`'); // the instrument prompt, cancelled, leaves the window moved
+    QVERIFY(w.frameGeometry().center() != centre);
     f.writeData(QStringLiteral("instruments.ini"), "2\r\n65\r\n3\r\n10\r\n200\r\n150\r\n");
     f.midi.clear();
     w.RestartMainWindow();
@@ -102,6 +105,8 @@ void TestStartup::restartReadsFilesAgain()
     QCOMPARE(f.midi.opens, 2);
     QCOMPARE(f.midi.values(), QList<quint32>{0xC0});
     QVERIFY(!w.notes().isPressed(0));
+    // Regression: the restarted window stayed where the prompt had moved it.
+    QCOMPARE(w.frameGeometry().center(), centre);
 
     // Without the files the channel and base note fall back, the delay texts and the
     // colour text keep what was read, and every control is back in its design.
