@@ -3,7 +3,6 @@
 #include "instrumentnames.h"
 #include "noteengine.h"
 #include "services.h"
-#include "settingsfile.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -31,6 +30,7 @@ class QTimer;
 class Form2;
 class frmAbout;
 class hlpfrm;
+struct SettingsValues;
 
 // The piano's main window: the keys, the instrument bar, the recorder and player,
 // the shared-play connection and chat. It holds the window's state; its handlers

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keymap.h"
+
 #include <QList>
 #include <QtGlobal>
 
@@ -17,7 +19,7 @@ class NoteEngine final
     Q_DISABLE_COPY_MOVE(NoteEngine)
 
 public:
-    static constexpr int keyCount = 41;
+    static constexpr int keyCount = keymap::keyCount;
     static constexpr qint16 velocity = 127; // nothing ever changes it
     static constexpr qint16 defaultChannel = 0;
     static constexpr qint16 defaultBaseNote = 59;
