@@ -17,7 +17,8 @@
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcPorts, "quorvel.ports")
+// Debug messages (what libjack and RtMidi say on the way) are off unless asked for.
+Q_LOGGING_CATEGORY(lcPorts, "quorvel.ports", QtInfoMsg)
 
 const std::string clientName = midisystems::clientName;
 
