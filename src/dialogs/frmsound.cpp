@@ -94,12 +94,7 @@ FrmSound::FrmSound(const SoundSettings& values, const QStringList& installedFont
         cboSystem_->addItem(
             s.available() ? s.name : s.name + QStringLiteral(" (not available now)"), s.key);
     }
-    if (!selectData(cboSystem_, values.portSystem)) {
-        // A system of another computer, kept as it was chosen.
-        cboSystem_->addItem(values.portSystem + QStringLiteral(" (not built in)"),
-                            values.portSystem);
-        cboSystem_->setCurrentIndex(cboSystem_->count() - 1);
-    }
+    selectData(cboSystem_, values.portSystem);
     cboInput_ = named(new QComboBox(this), "cboInput");
     fillInputs();
 
@@ -219,6 +214,10 @@ void FrmSound::reject()
 
 void FrmSound::tryFont(const QString& path)
 {
+    if (path == fontInUse_) {
+        showFontInUse({});
+        return;
+    }
     const QString refusal = hooks_.loadSoundFont ? hooks_.loadSoundFont(path)
                                                  : QStringLiteral("no synthesiser to load it");
     if (refusal.isEmpty()) {
