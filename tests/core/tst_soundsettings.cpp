@@ -52,7 +52,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("quorvel.conf"));
         const SoundSettings values{
-            "/fonts/A, with a comma.sf2", 0, false, true, SoundSettings::Output::Port, "alsa",
+            "/fonts/A, with a comma.sf2", 0, false, false, SoundSettings::Output::Port, "alsa",
             "Through:Through 14:0"};
         QString error;
         QVERIFY(soundsettings::write(*std::make_unique<QSettings>(path, QSettings::IniFormat),

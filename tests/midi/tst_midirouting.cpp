@@ -87,7 +87,7 @@ private Q_SLOTS:
             "release 2, silence 127");
         row("a note struck again before its release", "90 3B 7F, base 58, 90 3B 7F, 80 3B 00",
             "press 0, press 0, release 0");
-        row("one note on two channels", "90 3B 7F, 91 3B 7F, 80 3B 00, 81 3B 00",
+        row("one note on two channels", "90 3B 7F, 91 3B 7F, base 58, 81 3B 00, 80 3B 00",
             "press 0, press 0, release 0, release 0");
         row("other messages are ignored",
             "B0 40 7F, C0 05, A0 3B 10, D0 10, E0 00 40, F8, 90 3B 80, 3B 7F",

@@ -10,9 +10,11 @@ class TestMidiSystems final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void status_data()
+    void systems_data()
     {
         QTest::addColumn<QList<MidiSystem>>("systems");
+        QTest::addColumn<QString>("preferred");
+        QTest::addColumn<QString>("chosen"); // key; empty: none
         QTest::addColumn<QString>("status");
         const MidiSystem alsa{"alsa", "ALSA sequencer", "the ALSA sequencer", "", {}};
         const MidiSystem jack{"jack", "JACK", "JACK", "", {}};
@@ -20,22 +22,31 @@ private Q_SLOTS:
         noAlsa.problem = QStringLiteral("no device");
         MidiSystem noJack = jack;
         noJack.problem = QStringLiteral("no server");
-        QTest::newRow("neither") << QList<MidiSystem>{noAlsa, noJack}
+        QTest::newRow("neither") << QList<MidiSystem>{noAlsa, noJack} << "jack"
+                                 << ""
                                  << "No MIDI system: neither the ALSA sequencer nor JACK is "
                                     "available; the embedded synthesiser plays on.";
-        QTest::newRow("one") << QList<MidiSystem>{noAlsa, jack}
-                             << "MIDI ports through JACK. The ALSA sequencer is not available: "
-                                "no device.";
-        QTest::newRow("both") << QList<MidiSystem>{alsa, jack}
+        QTest::newRow("one, not the preferred")
+            << QList<MidiSystem>{noAlsa, jack} << "alsa"
+            << "jack"
+            << "MIDI ports through JACK. The ALSA sequencer is not available: "
+               "no device.";
+        QTest::newRow("both") << QList<MidiSystem>{alsa, jack} << "jack"
+                              << "jack"
                               << "MIDI ports through the ALSA sequencer or JACK.";
         QTest::newRow("the only one built in is missing")
-            << QList<MidiSystem>{noJack}
+            << QList<MidiSystem>{noJack} << ""
+            << ""
             << "No MIDI system: JACK is not available; the embedded synthesiser plays on.";
     }
-    void status()
+    void systems()
     {
         QFETCH(QList<MidiSystem>, systems);
+        QFETCH(QString, preferred);
+        QFETCH(QString, chosen);
         QFETCH(QString, status);
+        const MidiSystem* s = midisystems::choose(systems, preferred);
+        QCOMPARE(s ? s->key : QString(), chosen);
         QCOMPARE(midisystems::statusText(systems), status);
     }
 
