@@ -46,13 +46,10 @@ struct RendererDeleter
     void operator()(fluid_file_renderer_t* r) const { delete_fluid_file_renderer(r); }
 };
 
-// A note-on or note-off at a frame. At the same frame a note that was sounding ends
-// before a new one starts, so a key struck again is heard again; a note of no length
-// starts before it ends.
 struct Event
 {
     qint64 frame = 0;
-    int order = 0; // 0: end of a sounding note, 1: start, 2: end of a note of no length
+    bool on = false;
     int note = 0;
 };
 
@@ -63,12 +60,13 @@ QList<Event> eventsOf(const Score& score)
         return qint64(std::llround(double(ms) * sampleRate / 1000.0));
     };
     for (const TimedNote& n : score.notes) {
-        events.append({frameAt(n.onMs), 1, n.note});
-        events.append({frameAt(n.offMs), n.offMs > n.onMs ? 0 : 2, n.note});
+        events.append({frameAt(n.onMs), true, n.note});
+        events.append({frameAt(n.offMs), false, n.note});
     }
-    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-        return a.frame != b.frame ? a.frame < b.frame : a.order < b.order;
-    });
+    // Events of one frame keep the score's order: a note ends where the next begins, so
+    // a key struck again ends and then sounds again.
+    std::stable_sort(events.begin(), events.end(),
+                     [](const Event& a, const Event& b) { return a.frame < b.frame; });
     return events;
 }
 
@@ -146,7 +144,7 @@ QString render(const Job& job)
         for (qint64 frame = 0;; frame += period) {
             for (; next < events.size() && events[next].frame < frame + period / 2; ++next) {
                 const Event& e = events[next];
-                if (e.order == 1) {
+                if (e.on) {
                     fluid_synth_noteon(synth.get(), job.channel, e.note, 127);
                 } else {
                     fluid_synth_noteoff(synth.get(), job.channel, e.note);
