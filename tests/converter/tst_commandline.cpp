@@ -34,7 +34,6 @@ void TestCommandLine::parse_data()
     row("nothing: the window", {}, Action::openWindow, "");
     row("a folder alone: the window there", {"--folder", "/d"}, Action::openWindow, "/d");
     row("help", {"-h"}, Action::showHelp, "Usage: kestrune [options]");
-    row("help lists the sound formats there are", {"--help"}, Action::showHelp, ".mid, .wav.", "wav");
     row("version", {"--version"}, Action::showVersion, "kestrune 3.0.146\n");
     row("MIDI, suffix in capitals", {"-o", "Tune.MIDI"}, Action::convert, "mid Tune.MIDI 0 ");
     row("WAV with instrument and folder", {"--output", "a.wav", "--instrument", "40", "--folder", "d"},
@@ -47,10 +46,8 @@ void TestCommandLine::parse_data()
     row("instrument without output", {"-i", "5"}, Action::refuse, "--instrument needs --output");
     row("unknown suffix", {"-o", "a.mp3"}, Action::refuse,
         "Cannot tell the format of 'a.mp3' from its suffix; use .mid, .wav, .flac, .ogg.");
-    row("no suffix", {"-o", "tune"}, Action::refuse, "Cannot tell the format of 'tune'");
     row("a format this FluidSynth cannot write", {"-o", "a.flac"}, Action::refuse,
         "cannot write FLAC sound files; use .mid, .wav.", "wav");
-    row("no sound formats at all", {"-o", "a.wav"}, Action::refuse, "use .mid.", "");
     row("unknown option", {"--colour"}, Action::refuse, "Unknown option 'colour'.");
     row("output without its file", {"-o"}, Action::refuse, "Missing value after '-o'.");
     row("a stray argument", {"-o", "a.mid", "b.mid"}, Action::refuse, "Unexpected argument 'b.mid'");

@@ -1,12 +1,16 @@
 // kestrune run as a program without a display: its answers and exit codes, and a
 // three-key recording written as a MIDI file and rendered as sound whose notes start
-// at the recorded times with the recorded pitches.
+// at the recorded times with the recorded pitches; and the window saving sound.
+#include "converterwindow.h"
 #include "midiconversion.h"
+#include "savepathasker.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
-#include <QRegularExpression>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -54,39 +58,25 @@ Run kestrune(const QStringList& arguments)
             QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
-// The left channel of a 16-bit PCM WAV file, with its sample rate; empty when the file
-// is not one.
+// The left channel of a stereo 16-bit PCM WAV file and its sample rate; empty when the
+// file is not one.
 std::vector<double> leftChannel(const QByteArray& wav, int* rate)
 {
+    const qsizetype fmt = wav.indexOf("fmt ");
+    const qsizetype data = wav.indexOf("data");
     const auto u16 = [&](qsizetype at) {
         return qFromLittleEndian<quint16>(wav.constData() + at);
     };
-    const auto u32 = [&](qsizetype at) {
-        return qFromLittleEndian<quint32>(wav.constData() + at);
-    };
-    if (!wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE") {
+    if (!wav.startsWith("RIFF") || fmt < 0 || data < fmt || u16(fmt + 8) != 1 ||
+        u16(fmt + 10) != 2 || u16(fmt + 22) != 16) {
         return {};
     }
-    int channels = 0;
-    for (qsizetype at = 12; at + 8 <= wav.size(); at += 8 + ((u32(at + 4) + 1) & ~1u)) {
-        const QByteArray id = wav.mid(at, 4);
-        if (id == "fmt ") {
-            if (u16(at + 8) != 1 || u16(at + 22) != 16) {
-                return {};
-            }
-            channels = u16(at + 10);
-            *rate = int(u32(at + 12));
-        } else if (id == "data" && channels > 0) {
-            const qsizetype frames =
-                std::min<qsizetype>(u32(at + 4), wav.size() - at - 8) / (2 * channels);
-            std::vector<double> left(frames);
-            for (qsizetype i = 0; i < frames; ++i) {
-                left[i] = qint16(u16(at + 8 + i * 2 * channels)) / 32768.0;
-            }
-            return left;
-        }
+    *rate = int(qFromLittleEndian<quint32>(wav.constData() + fmt + 12));
+    std::vector<double> left;
+    for (qsizetype at = data + 8; at + 4 <= wav.size(); at += 4) {
+        left.push_back(qint16(u16(at)) / 32768.0);
     }
-    return {};
+    return left;
 }
 
 // Onsets by energy in 1 ms frames: a frame with four times the energy of the loudest of
@@ -143,8 +133,8 @@ class TestKestrune final : public QObject
 private Q_SLOTS:
     void answers_data();
     void answers();
-    void threeKeysAsMidi();
     void threeKeysAsSound();
+    void windowSavesSound();
 };
 
 void TestKestrune::answers_data()
@@ -156,6 +146,8 @@ void TestKestrune::answers_data()
     // clang-format off
     QTest::newRow("help") << QStringList{"--help"} << false << 0 << "Usage: kestrune [options]";
     QTest::newRow("version") << QStringList{"-v"} << false << 0 << "kestrune 3.0.146";
+    QTest::newRow("three keys as a MIDI file, instrument 40") << QStringList{"-f", "DIR", "-o", "DIR/a.mid", "-i", "40"}
+        << true << 0 << "Saved to DIR/a.mid.";
     QTest::newRow("no recording: the window's words") << QStringList{"-f", "DIR", "-o", "DIR/a.mid"}
         << false << 1 << "kestrune: There is no recording in ";
     QTest::newRow("a folder that cannot be written") << QStringList{"-f", "DIR", "-o", "DIR/no/a.wav"}
@@ -179,24 +171,16 @@ void TestKestrune::answers()
     }
     arguments.replaceInStrings("DIR", dir.path());
     const Run run = kestrune(arguments);
-    QVERIFY2((run.out + run.err).contains(says), qPrintable(run.out + run.err));
+    QVERIFY2((run.out + run.err).contains(says.replace("DIR", dir.path())),
+             qPrintable(run.out + run.err));
     QCOMPARE(run.exitCode, exitCode);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).filter(QRegularExpression("\\.(mid|wav)$")),
-             QStringList());
-}
-
-void TestKestrune::threeKeysAsMidi()
-{
-    QTemporaryDir dir;
-    writeRecording(dir, threeKeys);
-    const QString path = dir.filePath("tune.mid");
-    const Run run = kestrune({"--folder", dir.path(), "--output", path, "--instrument", "40"});
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, "Saved to " + path + ".\n");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
+    const bool wrote = recording && exitCode == 0;
+    QCOMPARE(QDir(dir.path()).entryList({"*.mid", "*.wav"}, QDir::Files),
+             wrote ? QStringList{"a.mid"} : QStringList{});
+    QFile file(dir.filePath("a.mid"));
     // The window's own conversion of the same folder with the same instrument.
-    QCOMPARE(file.readAll(), MidiConversion::load(dir.path()).midiFile(40).value());
+    QVERIFY(!wrote || (file.open(QIODevice::ReadOnly) &&
+                       file.readAll() == MidiConversion::load(dir.path()).midiFile(40)));
 }
 
 void TestKestrune::threeKeysAsSound()
@@ -234,5 +218,30 @@ void TestKestrune::threeKeysAsSound()
     }
 }
 
-QTEST_GUILESS_MAIN(TestKestrune)
+// The kind of file chosen in the window gives a name without a suffix its suffix; the
+// sound is written on a thread while the window stays responsive, then reported.
+void TestKestrune::windowSavesSound()
+{
+    struct Asker final : SavePathAsker
+    {
+        QString answer;
+        QString askSavePath(QWidget*, const QString&) override { return answer; }
+    } asker;
+    QTemporaryDir dir;
+    writeRecording(dir, threeKeys);
+    asker.answer = dir.filePath("tune");
+    ConverterWindow window(dir.path(), qEnvironmentVariable("QUORVEL_PROGRAM_DIR"), asker);
+    window.findChild<QComboBox*>("cboFormat")->setCurrentIndex(1); // after the MIDI file
+    auto* save = window.findChild<QPushButton*>("cmdSave");
+    QTest::mouseClick(save, Qt::LeftButton);
+    QVERIFY(!save->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QLabel*>("lblStatus")->text(),
+                              "Saved to " + QDir::toNativeSeparators(asker.answer) + ".wav.",
+                              30000);
+    QVERIFY(save->isEnabled());
+    QFile file(asker.answer + ".wav");
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.read(4) == "RIFF");
+}
+
+QTEST_MAIN(TestKestrune)
 #include "tst_kestrune.moc"
