@@ -4,17 +4,13 @@
 #include "settingsfile.h"
 #include "textrules.h"
 
-#include <algorithm>
-
 ReplaySettings ReplaySettings::fromValues(const SettingsValues& values)
 {
     ReplaySettings settings;
     settings.channel = values.channel;
     settings.baseNote = values.baseNote;
     settings.delayFactor = textrules::leadingNumber(values.delayFactor);
-    const qint16 maximum = textrules::leadingInt16(values.delayMax);
-    const qint16 minimum = std::min(textrules::leadingInt16(values.delayMin), maximum);
-    settings.timeDelay = std::clamp(textrules::leadingInt16(values.delayDefault), minimum, maximum);
+    settings.timeDelay = delayBar(values).value;
     settings.fromFile = true;
     return settings;
 }

@@ -17,9 +17,7 @@ struct ReplaySettings
     qint16 timeDelay = 0;   // the time-delay bar's start value
     bool fromFile = false;  // false: there is no settings file and these are the piano's defaults
 
-    // The time delay is line 6 brought into the bar's range, as the bar does when the
-    // piano sets its minimum (line 4), its maximum (line 5) and then its value: a
-    // maximum below the minimum pulls the minimum down to it.
+    // The time delay is the value of the piano's time-delay bar (delayBar()).
     [[nodiscard]] static ReplaySettings fromValues(const SettingsValues& values);
 
     // Reads instruments.ini of `folder`. A missing file gives the piano's defaults

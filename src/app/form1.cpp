@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "controllook.h"
 #include "filepresent.h"
 #include "keycodes.h"
 #include "pianokey.h"
@@ -19,15 +20,14 @@
 Form1::Form1(Services services, QWidget* parent)
     : QMainWindow(parent)
     , services_(std::move(services))
+    , notes_(*services_.midi)
 {
     Q_ASSERT(services_.midi && services_.desktop && services_.clock);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(designTitle));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("Trebuchet MS"));
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(designFont("Trebuchet MS", 8.25));
     applyAppearance();
     createControls();
     fixWindowSize(0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrumentnames.h"
+#include "noteengine.h"
 #include "services.h"
 
 #include <QColor>
@@ -29,6 +30,7 @@ class QTimer;
 class Form2;
 class frmAbout;
 class hlpfrm;
+struct SettingsValues;
 
 // The piano's main window: the keys, the instrument bar, the recorder and player,
 // the shared-play connection and chat. It holds the window's state; its handlers
@@ -39,7 +41,7 @@ class Form1 final : public QMainWindow
     Q_DISABLE_COPY_MOVE(Form1)
 
 public:
-    static constexpr int keyCount = 41;
+    static constexpr int keyCount = NoteEngine::keyCount;
     static constexpr auto designTitle = "Quorvel Piano - 127 Tones";
 
     explicit Form1(Services services, QWidget* parent = nullptr);
@@ -114,17 +116,13 @@ public:
     void mnurdme_Click();
 
     // State, for the secondary windows and for tests.
-    [[nodiscard]] qint16 channel() const { return channel_; }
-    [[nodiscard]] qint16 velocity() const { return velocity_; }
-    [[nodiscard]] qint16 baseNote() const { return baseNote_; }
+    [[nodiscard]] const NoteEngine& notes() const { return notes_; }
     [[nodiscard]] QString delayFactor() const { return delayFactor_; }
     [[nodiscard]] QString delayMin() const { return delayMin_; }
     [[nodiscard]] QString delayMax() const { return delayMax_; }
     [[nodiscard]] QString delayDefault() const { return delayDefault_; }
     [[nodiscard]] qint16 timeDelay() const { return timeDelay_; }
     [[nodiscard]] qint32 normalHeight() const { return normalHeight_; }
-    [[nodiscard]] qint32 deviceId() const { return deviceId_; }
-    [[nodiscard]] qint32 lastMessage() const { return lastMessage_; }
     [[nodiscard]] qint16 gapTicks() const { return gapTicks_; }
     [[nodiscard]] qint16 tickCounting() const { return tickCounting_; }
     [[nodiscard]] qint16 playState() const { return playState_; }
@@ -191,7 +189,8 @@ private:
     void applyAppearance();
 
     // form1startup.cpp
-    void applySettingsFile();
+    [[nodiscard]] SettingsValues readSettings();
+    void centreOnScreen();
     void applyColourFile();
     void setBackColor(const QColor& color);
     void fixWindowSize(int outerHeightTwips);
@@ -201,6 +200,9 @@ private:
     void handleKeyPress(int keyCode, const QString& text, bool autoRepeat);
     void askInstrumentNumber();
     void releasePressedKeys();
+
+    // form1notes.cpp: a key drawn pressed (and given the focus) or at rest
+    void showKey(qint16 keyIndex, bool pressed);
 
     // form1recorder.cpp
     void countTicks();
@@ -220,14 +222,10 @@ private:
     Services services_;
     Controls c_;
     InstrumentNames instrumentNames_;
+    NoteEngine notes_;
 
     // Window state that lives as long as the window object (kept across restarts
     // unless start-up sets it).
-    qint32 deviceId_ = 0;
-    qint32 lastMessage_ = 0;
-    qint16 channel_ = 0;
-    qint16 velocity_ = 127;
-    qint16 baseNote_ = 59;
     QString delayFactor_;
     QString delayMin_;
     QString delayMax_;
@@ -243,16 +241,6 @@ private:
     QStringList gapLines_;
     QStringList keyLines_;
     QString serverAddress_;
-    bool deviceOpen_ = false;
-
-    // The release each sounding key owes, decided when it was pressed, so that a
-    // transpose or a change of instrument while the key is held still ends its note.
-    struct PendingRelease
-    {
-        bool owed = false;              // the key was pressed and has not been released since
-        std::optional<quint32> message; // no value when the press sounded nothing
-    };
-    std::array<PendingRelease, keyCount> pendingRelease_{};
 
     // Recorder ticks are counted against the clock; this is the moment up to which
     // ticks have been counted.

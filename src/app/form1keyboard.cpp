@@ -4,7 +4,6 @@
 #include "desktop.h"
 #include "keycodes.h"
 #include "keymap.h"
-#include "pianokey.h"
 #include "playbacktimer.h"
 #include "textrules.h"
 #include "twips.h"
@@ -12,8 +11,6 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QScrollBar>
-
-#include <limits>
 
 void Form1::handleKeyPress(int keyCode, const QString& text, bool /*autoRepeat*/)
 {
@@ -29,13 +26,12 @@ void Form1::Form_KeyDown(int keyCode)
     switch (keyCode) {
     case vk::Prior:
     case vk::Next:
-        // The base note stops at the limits of its 16-bit store.
-        if (keyCode == vk::Prior && baseNote_ < std::numeric_limits<qint16>::max()) {
-            ++baseNote_;
-        } else if (keyCode == vk::Next && baseNote_ > std::numeric_limits<qint16>::min()) {
-            --baseNote_;
+        if (keyCode == vk::Prior) {
+            notes_.transposeUp();
+        } else {
+            notes_.transposeDown();
         }
-        setTitle(QStringLiteral("Base: ") + textrules::numberToText(baseNote_));
+        setTitle(QStringLiteral("Base: ") + textrules::numberToText(notes_.baseNote()));
         return;
     case vk::F1:
     case vk::F1 + 1:
@@ -60,14 +56,15 @@ void Form1::Form_KeyDown(int keyCode)
     case vk::Menu:
     case vk::Space:
         return;
+    // The bar shows the instrument; its change handler selects the new one.
     case vk::Home:
-        if (c_.HScrollPatch->value() < 127) {
-            c_.HScrollPatch->setValue(c_.HScrollPatch->value() + 1);
+        if (notes_.instrument() < 127) {
+            c_.HScrollPatch->setValue(notes_.instrument() + 1);
         }
         return;
     case vk::End:
-        if (c_.HScrollPatch->value() > 0) {
-            c_.HScrollPatch->setValue(c_.HScrollPatch->value() - 1);
+        if (notes_.instrument() > 0) {
+            c_.HScrollPatch->setValue(notes_.instrument() - 1);
         }
         return;
     default:
@@ -129,9 +126,7 @@ void Form1::askInstrumentNumber()
 
 void Form1::releasePressedKeys()
 {
-    for (PianoKey* k : c_.keys) {
-        if (k && k->value() == 1) {
-            ReleaseKey(static_cast<qint16>(k->index()));
-        }
+    for (const qint16 keyIndex : notes_.releaseAll()) {
+        showKey(keyIndex, false);
     }
 }

@@ -1,6 +1,7 @@
 // The main window's controls as designed, and their wiring to the handlers.
 #include "form1.h"
 
+#include "controllook.h"
 #include "keymap.h"
 #include "pianokey.h"
 #include "playbacktimer.h"
@@ -24,24 +25,6 @@
 namespace {
 
 const QColor designBackColor(255, 249, 252);
-
-QFont designFont(const char* family, double points, bool bold = false)
-{
-    QFont font(QString::fromLatin1(family));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-void setColors(QWidget* widget, const QColor& text, const QColor& back)
-{
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Text, text);
-    pal.setColor(QPalette::WindowText, text);
-    pal.setColor(QPalette::Base, back);
-    pal.setColor(QPalette::Window, back);
-    widget->setPalette(pal);
-}
 
 QAction* addItem(QMenu* menu, const char* name, const char* caption, QKeySequence shortcut,
                  bool enabled)
@@ -133,7 +116,7 @@ void Form1::createControls()
     c.Frame1 = new Frame(c.surface);
     c.Frame1->setObjectName(QStringLiteral("Frame1"));
     c.Frame1->setGeometry(twips::rect(0, 1680, 1695, 735));
-    setColors(c.Frame1, QColor(0, 0, 0), designBackColor);
+    setControlColors(c.Frame1, designBackColor, QColor(0, 0, 0));
 
     const QFont comic = designFont("Comic Sans MS", 11.25, true);
     c.lblTitle = new ClickLabel(QStringLiteral("Quorvel"), c.Frame1);
@@ -158,7 +141,7 @@ void Form1::createControls()
     c.txtRx->setReadOnly(true);
     c.txtRx->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     c.txtRx->setFrameShape(QFrame::Box);
-    setColors(c.txtRx, QColor(128, 128, 128), designBackColor);
+    setControlColors(c.txtRx, designBackColor, QColor(128, 128, 128));
     c.txtRx->hide();
 
     c.txtSend = new QLineEdit(c.surface);
@@ -166,7 +149,7 @@ void Form1::createControls()
     c.txtSend->setGeometry(twips::rect(2880, 2040, 6255, 345));
     c.txtSend->setFont(arial);
     c.txtSend->setCursor(Qt::IBeamCursor);
-    setColors(c.txtSend, QColor(64, 0, 0), designBackColor);
+    setControlColors(c.txtSend, designBackColor, QColor(64, 0, 0));
     c.txtSend->setEnabled(false);
     c.txtSend->hide();
 
@@ -212,7 +195,7 @@ void Form1::createControls()
         auto* box = new QPlainTextEdit(c.surface);
         box->setObjectName(QStringLiteral("loadnam(%1)").arg(i));
         box->setGeometry(twips::rect(listLefts[i], 2830, i == 1 ? 2175 : 1935, 5055));
-        setColors(box, QColor(64, 64, 0), QColor(255, 255, 255));
+        setControlColors(box, QColor(255, 255, 255), QColor(64, 64, 0));
         c.loadnam[i] = box;
     }
 

@@ -2,9 +2,9 @@
 #include "form1.h"
 
 #include "clock.h"
+#include "controllook.h"
 #include "datafolder.h"
 #include "filepresent.h"
-#include "midiout.h"
 #include "pianokey.h"
 #include "settingsfile.h"
 #include "textfile.h"
@@ -35,14 +35,6 @@ std::optional<QColor> colourValue(const QString& line)
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
-void setBackground(QWidget* widget, const QColor& color)
-{
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Base, color);
-    pal.setColor(QPalette::Window, color);
-    widget->setPalette(pal);
-}
-
 } // namespace
 
 void Form1::start()
@@ -50,17 +42,22 @@ void Form1::start()
     Form_Load();
     c_.keys[0]->setFocus();
     show();
+    centreOnScreen();
+    activateWindow();
+}
+
+void Form1::centreOnScreen()
+{
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    activateWindow();
 }
 
 void Form1::Form_Load()
 {
-    setBackground(c_.Frame1, backColor());
+    setControlColors(c_.Frame1, backColor());
 
     if (FilePresent(programFile(services_.programFolder, QStringLiteral("kestrune")))) {
         c_.kestrune->setEnabled(true);
@@ -79,16 +76,18 @@ void Form1::Form_Load()
 
     OpenDevice(0);
 
-    channel_ = 0;
-    baseNote_ = 59;
-    velocity_ = 127;
-    applySettingsFile();
+    // Every load starts the notes afresh, also a restart within the run: the keys
+    // were rebuilt at rest, so nothing held before is held or owed now, and a base
+    // note moved with Page Up or Page Down gives way to the settings file's (or 59).
+    // The instrument follows the bar, which is back at its design value, 0: ReadPatch
+    // below selects it.
+    const SettingsValues settings = readSettings();
+    notes_.startOver(settings.channel, settings.baseNote);
 
-    // Min, then Max, then Value; a Value outside the range is brought into it.
-    c_.tdelay->setMinimum(textrules::leadingInt16(delayMin_));
-    c_.tdelay->setMaximum(textrules::leadingInt16(delayMax_));
-    c_.tdelay->setValue(textrules::leadingInt16(delayDefault_));
-    timeDelay_ = static_cast<qint16>(c_.tdelay->value());
+    const DelayBar bar = delayBar(settings);
+    c_.tdelay->setRange(bar.minimum, bar.maximum);
+    c_.tdelay->setValue(bar.value);
+    timeDelay_ = bar.value;
 
     applyColourFile();
 
@@ -97,20 +96,25 @@ void Form1::Form_Load()
     ReadPatch();
 }
 
-void Form1::applySettingsFile()
+SettingsValues Form1::readSettings()
 {
-    if (!dataFilePresent(settingsFileName)) {
-        return;
+    // The channel and base note start from their defaults at every load; the delay
+    // texts keep what an earlier load of this run read when the file has gone since.
+    SettingsValues values{NoteEngine::defaultChannel,
+                          NoteEngine::defaultBaseNote,
+                          delayFactor_,
+                          delayMin_,
+                          delayMax_,
+                          delayDefault_};
+    // A file that cannot be read leaves them so, as a missing one does.
+    if (dataFilePresent(settingsFileName)) {
+        readSettingsFile(dataFile(settingsFileName), values);
     }
-    SettingsValues values{channel_, baseNote_, delayFactor_, delayMin_, delayMax_, delayDefault_};
-    if (readSettingsFile(dataFile(settingsFileName), values)) {
-        channel_ = values.channel;
-        baseNote_ = values.baseNote;
-        delayFactor_ = values.delayFactor;
-        delayMin_ = values.delayMin;
-        delayMax_ = values.delayMax;
-        delayDefault_ = values.delayDefault;
-    }
+    delayFactor_ = values.delayFactor;
+    delayMin_ = values.delayMin;
+    delayMax_ = values.delayMax;
+    delayDefault_ = values.delayDefault;
+    return values;
 }
 
 void Form1::applyColourFile()
@@ -137,21 +141,14 @@ void Form1::applyColourFile()
 void Form1::setBackColor(const QColor& color)
 {
     c_.surface->setBackColor(color);
-    setBackground(c_.txtRx, color);
-    setBackground(c_.txtSend, color);
-    setBackground(c_.Frame1, color);
+    setControlColors(c_.txtRx, color);
+    setControlColors(c_.txtSend, color);
+    setControlColors(c_.Frame1, color);
 }
 
 void Form1::Form_Unload()
 {
-    // No all-notes-off is sent: closing the device silences it.
-    if (deviceOpen_) {
-        services_.midi->close();
-        deviceOpen_ = false;
-    }
-    for (PendingRelease& pending : pendingRelease_) {
-        pending = {};
-    }
+    notes_.closeDevice();
 }
 
 void Form1::Form_Activate()
@@ -177,6 +174,8 @@ void Form1::RestartMainWindow()
     Form_Load();
     c_.keys[0]->setFocus();
     show();
+    // The design starts centred; the instrument prompt may have moved the window.
+    centreOnScreen();
     activated_ = true;
     Form_Activate();
 }

@@ -30,7 +30,7 @@ void Form1::mnuSet_Click()
 {
     showOnce(settingsWindow_, [this] {
         const settingstexts::Texts current = settingstexts::inUse(
-            channel_, baseNote_, delayFactor_, delayMin_, delayMax_, delayDefault_);
+            notes_.channel(), notes_.baseNote(), delayFactor_, delayMin_, delayMax_, delayDefault_);
         const QString folder = services_.dataFolder;
         return new Form2(settingstexts::shown(settingstexts::readFile(folder), current),
                          backColor(), *services_.desktop,

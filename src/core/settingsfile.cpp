@@ -3,6 +3,7 @@
 #include "textfile.h"
 #include "textrules.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -38,4 +39,13 @@ bool readSettingsFile(const QString& path, SettingsValues& values)
     values.delayMax = line(4).value_or(values.delayMax);
     values.delayDefault = line(5).value_or(values.delayDefault);
     return true;
+}
+
+DelayBar delayBar(const SettingsValues& values)
+{
+    DelayBar bar;
+    bar.maximum = textrules::leadingInt16(values.delayMax);
+    bar.minimum = std::min(textrules::leadingInt16(values.delayMin), bar.maximum);
+    bar.value = std::clamp(textrules::leadingInt16(values.delayDefault), bar.minimum, bar.maximum);
+    return bar;
 }

@@ -17,7 +17,20 @@ struct SettingsValues
 
 inline constexpr auto settingsFileName = "instruments.ini";
 
+// The time-delay bar as start-up sets it from lines 4 to 6: its minimum, then its
+// maximum, then its value, in that order, as a scroll bar takes them. A maximum
+// below the minimum pulls the minimum down to it; a value outside the range is
+// brought to its nearer end. Each line counts by its leading number, held in 16 bits.
+struct DelayBar
+{
+    qint16 minimum = 0;
+    qint16 maximum = 0;
+    qint16 value = 0;
+};
+[[nodiscard]] DelayBar delayBar(const SettingsValues& values);
+
 // Reads the first six lines of the settings file at `path` into `values`. Lines the
 // file does not have, and channel or base-note lines whose number does not fit 16
-// bits, leave those values as they were. False when the file cannot be read.
+// bits, leave those values as they were. False, and `values` untouched, when the
+// file cannot be read.
 bool readSettingsFile(const QString& path, SettingsValues& values);

@@ -3,14 +3,15 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
 namespace {
 
 // Linux evdev key codes (linux/input-event-codes.h) to virtual-key codes. Keypad
-// keys are left to the Qt key, which knows whether Num Lock makes them digits.
-constexpr std::array<std::pair<int, int>, 94> evdevToVk{{
+// keys are not here: Num Lock decides what they are, and only the Qt key knows it.
+constexpr std::array<std::pair<int, int>, 92> evdevToVk{{
     {1, 27},   {2, 49},   {3, 50},   {4, 51},   {5, 52},   {6, 53},    {7, 54},    {8, 55},
     {9, 56},   {10, 57},  {11, 48},  {12, 189}, {13, 187}, {14, 8},    {15, 9},    {16, 81},
     {17, 87},  {18, 69},  {19, 82},  {20, 84},  {21, 89},  {22, 85},   {23, 73},   {24, 79},
@@ -22,8 +23,12 @@ constexpr std::array<std::pair<int, int>, 94> evdevToVk{{
     {66, 119}, {67, 120}, {68, 121}, {69, 144}, {70, 145}, {86, 226},  {87, 122},  {88, 123},
     {97, 17},  {99, 44},  {100, 18}, {102, 36}, {103, 38}, {104, 33},  {105, 37},  {106, 39},
     {107, 35}, {108, 40}, {109, 34}, {110, 45}, {111, 46}, {113, 173}, {114, 174}, {115, 175},
-    {119, 19}, {125, 91}, {126, 92}, {127, 93}, {96, 13},  {98, 111},
+    {119, 19}, {125, 91}, {126, 92}, {127, 93},
 }};
+
+// The evdev codes of the keypad: * 7 8 9 - 4 5 6 + 1 2 3 0 . Enter / = ,
+constexpr std::array<int, 18> keypadEvdev{55, 71, 72, 73, 74, 75, 76, 77,  78,
+                                          79, 80, 81, 82, 83, 96, 98, 117, 121};
 
 // Qt keys of punctuation, shifted or not, to the virtual-key code of their key on a
 // US layout.
@@ -107,21 +112,54 @@ int fromQtKey(int qtKey)
     return lookUp(namedToVk, qtKey);
 }
 
+// A key of the keypad has codes of its own, as on Windows: with Num Lock on its
+// digits and point are not the main row's, and its operators never are. With Num
+// Lock off its keys are Home, the arrows, Insert, Delete and the rest, and play as
+// those keys do.
+int fromKeypadKey(int qtKey)
+{
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) {
+        return 96 + (qtKey - Qt::Key_0);
+    }
+    switch (qtKey) {
+    case Qt::Key_Asterisk:
+        return 106;
+    case Qt::Key_Plus:
+        return 107;
+    case Qt::Key_Minus:
+        return 109;
+    case Qt::Key_Period:
+    case Qt::Key_Comma: // the decimal key of layouts that write a decimal comma
+        return 110;
+    case Qt::Key_Slash:
+        return 111;
+    case Qt::Key_Equal:
+        return 0; // Windows has no code for it
+    default:
+        return fromQtKey(qtKey);
+    }
+}
+
 } // namespace
 
-int virtualKeyCode(quint32 scanCode, int qtKey, bool scanCodesKnown)
+int virtualKeyCode(quint32 scanCode, int qtKey, Qt::KeyboardModifiers modifiers,
+                   bool scanCodesKnown)
 {
     if (scanCodesKnown && scanCode >= 8) {
-        if (const int code = lookUp(evdevToVk, static_cast<int>(scanCode) - 8)) {
+        const int evdev = static_cast<int>(scanCode) - 8;
+        if (std::find(keypadEvdev.begin(), keypadEvdev.end(), evdev) != keypadEvdev.end()) {
+            return fromKeypadKey(qtKey);
+        }
+        if (const int code = lookUp(evdevToVk, evdev)) {
             return code;
         }
     }
-    return fromQtKey(qtKey);
+    return modifiers.testFlag(Qt::KeypadModifier) ? fromKeypadKey(qtKey) : fromQtKey(qtKey);
 }
 
 int virtualKeyCode(const QKeyEvent& event)
 {
     static const bool scanCodesKnown = QGuiApplication::platformName() == u"xcb" ||
                                        QGuiApplication::platformName().startsWith(u"wayland");
-    return virtualKeyCode(event.nativeScanCode(), event.key(), scanCodesKnown);
+    return virtualKeyCode(event.nativeScanCode(), event.key(), event.modifiers(), scanCodesKnown);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <qnamespace.h>
 
 class QKeyEvent;
 
@@ -17,8 +18,13 @@ constexpr int Back = 8, Tab = 9, Return = 13, Shift = 16, Control = 17, Menu = 1
 // US layout. `scanCode` is the platform's native scan code (evdev code + 8 on X11 and
 // Wayland) and is used when `scanCodesKnown`, so a QWERTZ or AZERTY layout plays the
 // same keys; otherwise the Qt key decides, with shifted symbols folded to their key
-// ('<' is the comma key). Gives 0 for a key with no code.
-[[nodiscard]] int virtualKeyCode(quint32 scanCode, int qtKey, bool scanCodesKnown);
+// ('<' is the comma key). Keypad keys (known by their scan code, or by
+// Qt::KeypadModifier in `modifiers`) get the keypad's own codes while Num Lock makes
+// them digits and operators (96-105 for 0-9, 110 for the point, 109 for minus), and
+// those of Home, the arrows, Insert and Delete while it does not. Gives 0 for a key
+// with no code.
+[[nodiscard]] int virtualKeyCode(quint32 scanCode, int qtKey, Qt::KeyboardModifiers modifiers,
+                                 bool scanCodesKnown);
 
 // The same for a real event, knowing from the running platform whether its scan
 // codes name physical keys.
