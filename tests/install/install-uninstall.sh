@@ -86,6 +86,16 @@ check_installed "$root/usr"
 uninstall_from "$root/usr"
 expect_same "$root" "./usr"
 
+case="a list that names paths outside the prefix"
+root=$work/tampered
+mkdir -p "$root/prefix" "$root/outside"
+touch "$root/outside/keep"
+install_into "$root/prefix"
+printf '../outside/keep\n/%s\nlib/../../outside/keep\n../outside/\n' "$root/outside/keep" \
+    >>"$root/prefix/lib/quorvel/uninstall.list"
+"$root/prefix/lib/quorvel/uninstall" >/dev/null 2>&1 && fail "the uninstall did not report the bad entries"
+expect_same "$root" "$(printf './outside\n./outside/keep\n./prefix')"
+
 if [ $failures -eq 0 ]; then
     echo "install-uninstall: every case left its prefix as it was"
 fi
