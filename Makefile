@@ -1,22 +1,30 @@
 # The two commands of the README, and a few more for developers.
-# Every target installs what it needs first (scripts/install-deps is idempotent).
+# Every target installs what it needs first (scripts/install-deps is idempotent): what
+# building and running need, and for the tests and checks their tools too.
 
-.PHONY: run test asan-test build bench format format-check install uninstall clean deps
+.PHONY: run test asan-test build bench format format-check install uninstall clean deps test-deps
+
+# The programs `make run` builds: the piano, and the relay server and the converter it
+# starts from its menus. No tests, no benchmarks.
+PROGRAMS = quorvel trelvane kestrune
 
 deps:
 	scripts/install-deps
 
+test-deps:
+	scripts/install-deps --test
+
 run: deps
 	cmake --preset release
-	cmake --build --preset release
+	cmake --build --preset release --target $(PROGRAMS)
 	./build/release/bin/quorvel
 
-test: deps
+test: test-deps
 	cmake --preset dev
 	cmake --build --preset dev
 	ctest --preset dev
 
-asan-test: deps
+asan-test: test-deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
@@ -25,26 +33,25 @@ build: deps
 	cmake --preset dev
 	cmake --build --preset dev
 
-bench: deps
+bench: test-deps
 	cmake --preset release -DQUORVEL_BUILD_BENCHMARKS=ON
 	cmake --build --preset release
 
-format:
+format: test-deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-format-check:
+format-check: test-deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 PREFIX ?= /usr/local
 install: deps
 	cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	cmake --build --preset release
-	cmake --install build/release
+	cmake --install build/release --strip
 
-# Removes what `make install` put in place (the files listed by the last install).
+# Uses only the installed tree: the uninstall script and its list beside the program.
 uninstall:
-	xargs -d '\n' rm -f -- < build/release/install_manifest.txt
-	rmdir --ignore-fail-on-non-empty $(PREFIX)/lib/quorvel 2>/dev/null || true
+	$(PREFIX)/lib/quorvel/uninstall
 
 clean:
 	rm -rf build

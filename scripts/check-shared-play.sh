@@ -8,9 +8,10 @@ set -euo pipefail
 bin=$(realpath "${1:-build/dev/bin}")
 work=$(mktemp -d)
 pids=()
+. "$(dirname "$0")/sound-server.sh"
 cleanup() {
     kill "${pids[@]}" 2>/dev/null || true
-    for side in a b; do XDG_RUNTIME_DIR=$work/$side/run pulseaudio --kill 2>/dev/null || true; done
+    for side in a b; do stop_sound_server "$work/$side/run"; done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -21,11 +22,8 @@ export DISPLAY=:93
 sleep 1
 declare -A window
 for side in a b; do
-    mkdir -p "$work/$side/run"
-    export XDG_RUNTIME_DIR=$work/$side/run XDG_DATA_HOME=$work/$side/data
-    pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
-        --load="module-null-sink sink_name=speakers" --load=module-native-protocol-unix >/dev/null 2>&1
-    sleep 0.5
+    export XDG_DATA_HOME=$work/$side/data
+    start_sound_server "$work/$side/run"
     before=$(xdotool search --name "^Quorvel" 2>/dev/null || true)
     "$bin/quorvel" >/dev/null 2>&1 & pids+=($!)
     for _ in $(seq 50); do

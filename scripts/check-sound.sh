@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Plays the real piano as a user would and checks that the notes come out of the
-# speakers: a virtual display (Xvfb), a PulseAudio server whose output is a null
-# sink, keys pressed with xdotool, the sink recorded with parecord and measured
-# with sox. Prints the loudness of a quiet moment and of the played notes.
+# speakers: a virtual display (Xvfb), a private sound server whose output is a null
+# sink (scripts/sound-server.sh), keys pressed with xdotool, the sink recorded with
+# parecord and measured with sox. Prints the loudness of a quiet moment and of the
+# played notes.
 # Usage: scripts/check-sound.sh [program folder, default build/dev/bin]
 set -euo pipefail
 bin=$(realpath "${1:-build/dev/bin}")
 work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data
-mkdir -p "$XDG_RUNTIME_DIR"
+export XDG_DATA_HOME=$work/data
+. "$(dirname "$0")/sound-server.sh"
 cleanup() {
     kill "${recorder:-}" "${piano:-}" 2>/dev/null || true
-    pulseaudio --kill 2>/dev/null || true
+    stop_sound_server "$work/run"
     [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -19,9 +20,7 @@ trap cleanup EXIT
 
 Xvfb :91 -screen 0 1280x800x24 >/dev/null 2>&1 & xvfb=$!
 export DISPLAY=:91
-pulseaudio --daemonize=yes --exit-idle-time=-1 -n --load="module-null-sink sink_name=speakers" \
-    --load=module-native-protocol-unix >/dev/null 2>&1
-sleep 1
+start_sound_server "$work/run"
 "$bin/quorvel" >/dev/null 2>&1 & piano=$!
 window=$(xdotool search --sync --name "^Quorvel")
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"

@@ -1,14 +1,17 @@
 #include "converterwindow.h"
 
+#include "audiorender.h"
+#include "conversionsave.h"
 #include "datafolder.h"
 #include "savepathasker.h"
-#include "textfile.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace {
@@ -20,6 +23,13 @@ void showAsError(QLabel* label, bool error)
                  error ? QColor(176, 0, 0)
                        : label->parentWidget()->palette().color(QPalette::WindowText));
     label->setPalette(pal);
+}
+
+// `path` with the suffix of `format` in place of its own.
+QString withFormat(const QString& path, OutputFormat format)
+{
+    const QFileInfo info(path);
+    return info.dir().filePath(info.completeBaseName() + u'.' + outputformat::suffix(format));
 }
 
 } // namespace
@@ -35,7 +45,7 @@ ConverterWindow::ConverterWindow(QString dataFolder, const QString& programFolde
     setWindowTitle(QStringLiteral("Quorvel - Create MIDI"));
 
     auto* heading =
-        new QLabel(QStringLiteral("A Standard MIDI File from the piano's recording"), this);
+        new QLabel(QStringLiteral("A MIDI file or a sound file from the piano's recording"), this);
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
@@ -61,9 +71,19 @@ ConverterWindow::ConverterWindow(QString dataFolder, const QString& programFolde
     auto* instrumentLabel = new QLabel(QStringLiteral("&Instrument:"), this);
     instrumentLabel->setBuddy(cboInstrument_);
 
+    cboFormat_ = new QComboBox(this);
+    cboFormat_->setObjectName(QStringLiteral("cboFormat"));
+    formats_ = {OutputFormat::Midi};
+    formats_.append(audiorender::supportedFormats());
+    for (const OutputFormat f : std::as_const(formats_)) {
+        cboFormat_->addItem(outputformat::filter(f));
+    }
+    auto* formatLabel = new QLabel(QStringLiteral("&Kind of file:"), this);
+    formatLabel->setBuddy(cboFormat_);
+
     cmdRead_ = new QPushButton(QStringLiteral("&Read again"), this);
     cmdRead_->setObjectName(QStringLiteral("cmdRead"));
-    cmdSave_ = new QPushButton(QStringLiteral("&Save MIDI file..."), this);
+    cmdSave_ = new QPushButton(QStringLiteral("&Save file..."), this);
     cmdSave_->setObjectName(QStringLiteral("cmdSave"));
     cmdSave_->setDefault(true);
     cmdClose_ = new QPushButton(QStringLiteral("&Close"), this);
@@ -77,6 +97,8 @@ ConverterWindow::ConverterWindow(QString dataFolder, const QString& programFolde
     auto* instrumentRow = new QHBoxLayout;
     instrumentRow->addWidget(instrumentLabel);
     instrumentRow->addWidget(cboInstrument_, 1);
+    instrumentRow->addWidget(formatLabel);
+    instrumentRow->addWidget(cboFormat_);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(cmdRead_);
     buttonRow->addStretch(1);
@@ -112,27 +134,71 @@ void ConverterWindow::readRecording()
     (ok ? static_cast<QWidget*>(cmdSave_) : cmdRead_)->setFocus();
 }
 
+ConverterWindow::~ConverterWindow()
+{
+    if (render_) {
+        cancelRender_ = true;
+        render_->wait();
+        delete render_;
+    }
+}
+
 void ConverterWindow::cmdSave_Click()
 {
-    const auto bytes = conversion_.midiFile(cboInstrument_->currentIndex());
-    if (!bytes) {
-        lblStatus_->setText(QStringLiteral("The MIDI file cannot be formed from this recording."));
-        showAsError(lblStatus_, true);
-        return;
-    }
-    const QString path = saveAsker_.askSavePath(this, savePath_);
-    if (path.isEmpty()) {
+    const OutputFormat format = formats_.value(cboFormat_->currentIndex(), OutputFormat::Midi);
+    const QString answer = saveAsker_.askSavePath(this, withFormat(savePath_, format));
+    if (answer.isEmpty()) {
         lblStatus_->setText(QStringLiteral("Not saved."));
         showAsError(lblStatus_, false);
         return;
     }
-    QString error;
-    if (!textfile::writeAtomically(path, *bytes, &error)) {
-        lblStatus_->setText(error + QStringLiteral(" Nothing was written."));
+    // A suffix the user typed chooses the kind of file, as on the command line.
+    const QString path = outputformat::withSuffix(answer, format);
+    const OutputFormat chosen = outputformat::forPath(path).value_or(format);
+    if (!formats_.contains(chosen)) {
+        saved(path, QStringLiteral("This build of FluidSynth cannot write %1 files.")
+                        .arg(outputformat::name(chosen)));
+        return;
+    }
+    const int instrument = cboInstrument_->currentIndex();
+    if (chosen == OutputFormat::Midi) {
+        saved(path, saveConversion(conversion_, instrument, chosen, path));
+        return;
+    }
+    setBusy(true);
+    lblStatus_->setText(QStringLiteral("Writing %1...").arg(QDir::toNativeSeparators(path)));
+    showAsError(lblStatus_, false);
+    cancelRender_ = false;
+    render_ = QThread::create([this, conversion = conversion_, instrument, chosen, path] {
+        const QString error = saveConversion(conversion, instrument, chosen, path, &cancelRender_);
+        QMetaObject::invokeMethod(
+            this, [this, path, error] { saved(path, error); }, Qt::QueuedConnection);
+    });
+    render_->start();
+}
+
+void ConverterWindow::saved(const QString& path, const QString& error)
+{
+    if (render_) {
+        render_->wait();
+        delete render_;
+        render_ = nullptr;
+        setBusy(false);
+    }
+    if (!error.isEmpty()) {
+        lblStatus_->setText(error);
         showAsError(lblStatus_, true);
         return;
     }
     savePath_ = path;
     lblStatus_->setText(QStringLiteral("Saved to %1.").arg(QDir::toNativeSeparators(path)));
     showAsError(lblStatus_, false);
+}
+
+void ConverterWindow::setBusy(bool busy)
+{
+    for (QWidget* w : {static_cast<QWidget*>(cmdSave_), static_cast<QWidget*>(cmdRead_),
+                       static_cast<QWidget*>(cboInstrument_), static_cast<QWidget*>(cboFormat_)}) {
+        w->setEnabled(!busy);
+    }
 }

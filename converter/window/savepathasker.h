@@ -4,7 +4,7 @@
 
 class QWidget;
 
-// Asks the user where to save the MIDI file. The program passes the real one; tests
+// Asks the user where to save the file. The program passes the real one; tests
 // answer in its place.
 class SavePathAsker
 {

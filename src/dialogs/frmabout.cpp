@@ -38,8 +38,9 @@ frmAbout::frmAbout(const QColor& backColor, Desktop& desktop)
 
     lblDescription_ = addLabel(
         this, "lblDescription",
-        QStringLiteral("For help write to %1 (click here) or call %2.")
-            .arg(QString::fromLatin1(makerContactAddress), QString::fromLatin1(makerContactPhone)),
+        QStringLiteral("For help write to %1 (click here). Free software under the GNU GPL, "
+                       "version 3 or later.")
+            .arg(QString::fromLatin1(makerContactAddress)),
         1050, 960, 3885, 570);
     lblDescription_->setWordWrap(true);
     lblDescription_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
