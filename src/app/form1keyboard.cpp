@@ -5,7 +5,6 @@
 #include "keycodes.h"
 #include "keymap.h"
 #include "pianokey.h"
-#include "playbacktimer.h"
 #include "textrules.h"
 #include "twips.h"
 
@@ -111,7 +110,7 @@ void Form1::Form_KeyPress(int keyAscii)
 
 void Form1::askInstrumentNumber()
 {
-    c_.Timer2->setEnabled(false);
+    player_.switchTimerOff();
     // The taller window shows the six instrument lists below the keys.
     fixWindowSize(9000);
     move(x(), twips::toPixels(-50));

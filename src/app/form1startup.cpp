@@ -1,7 +1,6 @@
 // Start-up and shutdown of the main window: settings, colours, device, restart.
 #include "form1.h"
 
-#include "clock.h"
 #include "datafolder.h"
 #include "filepresent.h"
 #include "midiout.h"
@@ -72,9 +71,8 @@ void Form1::Form_Load()
     }
 
     normalHeight_ = twips::fromPixels(frameGeometry().height());
-    playLine_ = 1;
-    tickCounting_ = 100;
-    tickAnchorMs_ = services_.clock->nowMs();
+    player_.windowStarted();
+    recorder_.windowStarted();
     activated_ = false;
 
     OpenDevice(0);
@@ -88,7 +86,8 @@ void Form1::Form_Load()
     c_.tdelay->setMinimum(textrules::leadingInt16(delayMin_));
     c_.tdelay->setMaximum(textrules::leadingInt16(delayMax_));
     c_.tdelay->setValue(textrules::leadingInt16(delayDefault_));
-    timeDelay_ = static_cast<qint16>(c_.tdelay->value());
+    player_.setTimeDelay(static_cast<qint16>(c_.tdelay->value()));
+    player_.setDelayFactor(textrules::leadingNumber(delayFactor_));
 
     applyColourFile();
 

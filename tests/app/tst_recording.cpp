@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTest>
 #include <QWindow>
@@ -31,51 +32,68 @@ class TestRecording : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void recorderCountsTicks();
+    void recordThenReplay();
     void recorderKeepsEveryKeyDown();
     void labelAndBarFollowTheKeyFile();
+    void labelIsRightAfterARestart();
     void failedAppendSwitchesRecordingOff();
-    void replayTiming();
-    void replaySteps_data();
-    void replaySteps();
-    void oneKeyRecordingInFreshWindow();
     void stoppingAndContinuing();
-    void damagedRecordingsStopInOrder_data();
-    void damagedRecordingsStopInOrder();
-    void largeRecording();
+    void damagedRecordingStopsWithItsLine();
     void saveClearLoadRoundTrip();
-    void refusedNames_data();
     void refusedNames();
     void failedCopiesKeepFiles();
+    void recordingsTooLongAreRefused();
 };
 
-void TestRecording::recorderCountsTicks()
+void TestRecording::recordThenReplay()
 {
-    PianoFixture f(PianoFixture::ClockKind::Manual);
+    // Factor 5 and time delay 0: a gap of g ticks replays as a wait of 5g ms.
+    PianoFixture f;
+    f.writeData(QStringLiteral("instruments.ini"), "0\r\n59\r\n5\r\n0\r\n300\r\n0\r\n");
     Form1& w = f.start();
     w.mnuRecord_Click();
-    f.manualClock.advance(5000); // the first key has gap 0, however long Record was on
-    w.Timer1_Timer();
-    tap(w, Qt::Key_N);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Recording: 0 9"));
-    f.manualClock.advance(125); // twelve 10 ms ticks and a bit
-    w.Timer1_Timer();
-    tap(w, Qt::Key_V);
-    f.manualClock.advance(333); // ticks a busy window missed are caught up at the key
-    tap(w, Qt::Key_Z);
-    f.manualClock.advance(50);
-    w.mnuRecord_Click(); // off: counting stops after five ticks, the files stay
-    f.manualClock.advance(10'000);
-    w.mnuRecord_Click();
-    tap(w, Qt::Key_X);
-    for (int i = 0; i < 40; ++i) { // the gap is held at its largest value
-        f.manualClock.advance(10'000);
-        w.Timer1_Timer();
+    QElapsedTimer real;
+    real.start();
+    QList<qint64> pressedMs;
+    const Qt::Key keys[] = {Qt::Key_Z, Qt::Key_X, Qt::Key_C};
+    for (int i = 0; i < 3; ++i) {
+        tap(w, keys[i]);
+        pressedMs << real.elapsed();
+        QTest::qWait(150 + 100 * i);
     }
-    tap(w, Qt::Key_X);
-    QCOMPARE(f.readData(QStringLiteral("piano.ini")), recordingLines({0, 12, 33, 5, 32767}));
-    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), recordingLines({9, 5, 0, 2, 2}));
-    QCOMPARE(w.windowTitle(), QStringLiteral("Recording: 32767 2"));
+    const QList<QByteArray> lines = f.readData(QStringLiteral("piano.ini")).split('\n');
+    QList<int> gaps;
+    for (int i = 0; i < 3; ++i) {
+        gaps << lines[i].trimmed().toInt();
+    }
+    QCOMPARE(gaps[0], 0);
+    for (int i = 1; i < 3; ++i) { // within a tick of the real time between the keys
+        QVERIFY2(qAbs(gaps[i] * 10 - (pressedMs[i] - pressedMs[i - 1])) <= 10,
+                 qPrintable(QStringLiteral("%1 ticks for %2 ms")
+                                .arg(gaps[i])
+                                .arg(pressedMs[i] - pressedMs[i - 1])));
+    }
+    QCOMPARE(w.windowTitle(), QStringLiteral("Recording: %1 4").arg(gaps[2]));
+    QCOMPARE(f.readData(QStringLiteral("pianon.ini")), recordingLines({0, 2, 4}));
+
+    w.mnuRecord_Click();
+    f.midi.clear();
+    QStringList titles;
+    connect(&w, &QWidget::windowTitleChanged, this, [&](const QString& t) { titles << t; });
+    QTest::mouseClick(f.find<QWidget>("Label4"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(w.windowTitle(), QStringLiteral("Quorvel Piano"), 5000);
+    const QString step = QStringLiteral("Playing: %1 %2  Line: %3 of  3");
+    QCOMPARE(titles,
+             (QStringList{step.arg(gaps[1] * 5).arg(0).arg(1), step.arg(gaps[2] * 5).arg(2).arg(2),
+                          step.arg(gaps[2] * 5).arg(4).arg(3), "Quorvel Piano"}));
+    QList<qint64> at;
+    QCOMPARE(noteOns(f.midi, &at), (QList<int>{59, 61, 63}));
+    // To the millisecond is the benchmark's business; here the waits must be right.
+    for (int i = 1; i < 3; ++i) {
+        QVERIFY2(
+            qAbs(at[i] - at[i - 1] - gaps[i] * 5) < 40,
+            qPrintable(QStringLiteral("%1 ms for %2 ticks").arg(at[i] - at[i - 1]).arg(gaps[i])));
+    }
 }
 
 void TestRecording::recorderKeepsEveryKeyDown()
@@ -110,6 +128,18 @@ void TestRecording::labelAndBarFollowTheKeyFile()
     QCOMPARE(std::pair(label->textColor(), bar->isHidden()), std::pair(QColor(0, 0, 128), true));
 }
 
+// Fault: the window remembered the colour it last gave the label, and the remembered
+// colour outlived the label. After a restart the rebuilt label stayed red for good.
+void TestRecording::labelIsRightAfterARestart()
+{
+    PianoFixture f(PianoFixture::ClockKind::Manual);
+    Form1& w = f.start();
+    w.Timer1_Timer();
+    w.mnufileclear_Click(); // F5 restarts the window
+    w.Timer1_Timer();
+    QCOMPARE(f.find<ClickLabel>("Label4")->textColor(), QColor(0, 0, 128));
+}
+
 void TestRecording::failedAppendSwitchesRecordingOff()
 {
     PianoFixture f(PianoFixture::ClockKind::Manual);
@@ -125,70 +155,6 @@ void TestRecording::failedAppendSwitchesRecordingOff()
     QVERIFY(!f.find<QAction>("mnuRecord")->isChecked());
 }
 
-void TestRecording::replayTiming()
-{
-    // Gaps 0, 20, 40 ticks at factor 5 and delay 100: 200 ms, then 300 ms apart.
-    PianoFixture f;
-    Form1& w = withRecording(f, recordingLines({0, 20, 40}), recordingLines({0, 4, 7}));
-    f.midi.clear();
-    QTest::mouseClick(f.find<QWidget>("Label4"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(w.windowTitle(), QStringLiteral("Quorvel Piano"), 3000);
-    QList<qint64> at;
-    QCOMPARE(noteOns(f.midi, &at), (QList<int>{59, 63, 66}));
-    // To the millisecond is the benchmark's business; here the waits must be right.
-    QVERIFY2(qAbs(at[1] - at[0] - 200) < 40 && qAbs(at[2] - at[1] - 300) < 40,
-             qPrintable(QStringLiteral("%1 %2").arg(at[1] - at[0]).arg(at[2] - at[1])));
-    QCOMPARE(std::pair(w.playState(), w.playLine()), std::pair(qint16(50), 1));
-}
-
-void TestRecording::replaySteps_data()
-{
-    // clang-format off
-    QTest::addColumn<QByteArray>("factor");
-    QTest::addColumn<QByteArray>("gaps");
-    QTest::addColumn<QStringList>("titles");
-    QTest::newRow("three keys") << QByteArray("5") << recordingLines({0, 20, 40})
-        << QStringList{"Playing: 200 3  Line: 1 of  3",
-                                               "Playing: 300 4  Line: 2 of  3", "Quorvel Piano"};
-    QTest::newRow("gaps of 0 and 1000 wait 300") << QByteArray("5") << recordingLines({5, 0, 1000})
-        << QStringList{"Playing: 300 3  Line: 1 of  3", "Playing: 300 4  Line: 2 of  3",
-                       "Quorvel Piano"};
-    QTest::newRow("factor 0") << QByteArray("x") << recordingLines({0, 5, 5})
-        << QStringList{"Playing: 100 3  Line: 1 of  3",
-                                             "Playing: 100 4  Line: 2 of  3", "Quorvel Piano"};
-    // clang-format on
-}
-
-void TestRecording::replaySteps()
-{
-    QFETCH(QByteArray, factor);
-    QFETCH(QByteArray, gaps);
-    PianoFixture f;
-    Form1& w = withRecording(f, gaps, recordingLines({3, 4, 5}), factor);
-    w.Label4_Click();
-    QStringList titles;
-    for (int i = 0; i < 3; ++i) {
-        w.Timer2_Timer();
-        titles.append(w.windowTitle());
-    }
-    QTEST(titles, "titles");
-}
-
-void TestRecording::oneKeyRecordingInFreshWindow()
-{
-    // A fresh window's player timer has no interval yet: a one-key recording waits,
-    // as does a recording whose waits come to 0 ms (no settings file).
-    PianoFixture f;
-    f.writeData(QStringLiteral("piano.ini"), recordingLines({0, 5}));
-    f.writeData(QStringLiteral("pianon.ini"), recordingLines({2, 3}));
-    Form1& w = f.start();
-    f.midi.clear();
-    w.Label4_Click();
-    QTest::qWait(600);
-    QCOMPARE(noteOns(f.midi), QList<int>{61});
-    QCOMPARE(w.playState(), qint16(100));
-}
-
 void TestRecording::stoppingAndContinuing()
 {
     PianoFixture f;
@@ -197,22 +163,22 @@ void TestRecording::stoppingAndContinuing()
     w.Timer2_Timer();
     w.Timer2_Timer();
     w.Label4_Click(); // Replay during playback reloads and goes on from the line reached
-    QCOMPARE(w.playLine(), 3);
+    QCOMPARE(w.player().playLine(), 3);
     const QString title = w.windowTitle();
     tap(w, Qt::Key_Up); // any key, with Record off, stops it and keeps the title
-    QCOMPARE(std::tuple(w.playState(), w.playLine(), w.windowTitle()),
-             std::tuple(qint16(50), 1, title));
+    QCOMPARE(std::tuple(w.player().playState(), w.player().playLine(), w.windowTitle()),
+             std::tuple(Player::idle, 1, title));
     w.mnuRecord_Click();
     w.Label4_Click();
     w.mnuRecord_Click(); // so does switching Record off
-    QCOMPARE(w.playState(), qint16(50));
+    QCOMPARE(w.player().playState(), Player::idle);
 
     // While recording, a key played during playback is recorded and playback goes on.
     w.mnuRecord_Click();
     w.Label4_Click();
     w.Timer2_Timer();
     tap(w, Qt::Key_M);
-    QCOMPARE(w.playState(), qint16(100));
+    QCOMPARE(w.player().playState(), Player::playing);
     QCOMPARE(f.readData(QStringLiteral("pianon.ini")), recordingLines({1, 2, 3, 4, 11}));
 
     // Deleting the recording during playback silences the remaining steps.
@@ -226,63 +192,18 @@ void TestRecording::stoppingAndContinuing()
     QVERIFY(f.midi.messages.isEmpty());
 }
 
-void TestRecording::damagedRecordingsStopInOrder_data()
+void TestRecording::damagedRecordingStopsWithItsLine()
 {
-    // clang-format off
-    QTest::addColumn<QByteArray>("gaps");
-    QTest::addColumn<QByteArray>("keys");
-    QTest::addColumn<int>("played");
-    QTest::addColumn<QString>("status");
-    QTest::newRow("empty gap line") << QByteArray(" 0 \r\n 20 \r\n\r\n 20 \r\n")
-        << recordingLines({1, 2, 3, 4}) << 2 << "Replay stopped at line 3";
-    QTest::newRow("key line not a number") << recordingLines({0, 20, 20})
-        << QByteArray(" 1 \r\nabc\r\n") << 1 << "Replay stopped at line 2";
-    QTest::newRow("key outside the keyboard") << recordingLines({0, 20}) << recordingLines({1, 41})
-        << 1 << "Replay stopped at line 2";
-    QTest::newRow("key file shorter") << recordingLines({0, 20, 20}) << recordingLines({1, 2}) << 2
-        << "Replay stopped at line 3";
-    QTest::newRow("no key file") << recordingLines({0, 20}) << QByteArray() << 0
-        << "Replay stopped at line 1";
-    QTest::newRow("wait too long for a timer") << recordingLines({0, 20, 999})
-        << recordingLines({1, 2, 3}) << 2 << "Replay stopped at line 3";
-    // clang-format on
-}
-
-void TestRecording::damagedRecordingsStopInOrder()
-{
-    QFETCH(QByteArray, gaps);
-    QFETCH(QByteArray, keys);
     PianoFixture f;
-    Form1& w = withRecording(f, gaps, keys, "99"); // 999 ticks x 99 is too long a wait
+    Form1& w = withRecording(f, recordingLines({0, 20}), recordingLines({1, 41}));
     f.midi.clear();
     w.Label4_Click();
-    for (int i = 0; i < 5; ++i) {
-        w.Timer2_Timer();
-    }
-    QTEST(int(noteOns(f.midi).size()), "played");
-    QCOMPARE(w.playState(), qint16(50));
-    QTEST(f.find<QLabel>("instru")->text(), "status");
-}
-
-void TestRecording::largeRecording()
-{
-    constexpr int count = 100'000;
-    QByteArray gaps;
-    QByteArray keys;
-    for (int i = 0; i < count; ++i) {
-        gaps += " 3 \r\n";
-        keys += " " + QByteArray::number(i % 41) + " \r\n";
-    }
-    PianoFixture f;
-    Form1& w = withRecording(f, gaps, keys);
-    w.Label4_Click();
-    QCOMPARE(w.lineCount(), count);
-    f.midi.clear();
-    for (int i = 0; i < count; ++i) {
-        w.Timer2_Timer();
-    }
-    QCOMPARE(noteOns(f.midi).size(), count);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Quorvel Piano"));
+    w.Timer2_Timer();
+    w.Timer2_Timer();
+    QCOMPARE(noteOns(f.midi), QList<int>{60});
+    QCOMPARE(
+        std::pair(w.windowTitle(), f.find<QLabel>("instru")->text()),
+        std::pair(QStringLiteral("Quorvel Piano"), QStringLiteral("Replay stopped at line 2")));
 }
 
 void TestRecording::saveClearLoadRoundTrip()
@@ -307,7 +228,8 @@ void TestRecording::saveClearLoadRoundTrip()
     w.mnufileload_Click();
     QCOMPARE(f.desktop.prompts, (QStringList{"Enter name to store", "Enter name to open"}));
     QCOMPARE(f.readData(QStringLiteral("pianon.ini")), keys);
-    QCOMPARE(std::pair(w.playState(), w.playLine()), std::pair(qint16(100), 1)); // playing
+    QCOMPARE(std::pair(w.player().playState(), w.player().playLine()),
+             std::pair(Player::playing, 1));
 
     // The same name again replaces both files without a question.
     f.writeData(QStringLiteral("pianon.ini"), recordingLines({9}));
@@ -317,19 +239,8 @@ void TestRecording::saveClearLoadRoundTrip()
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
-void TestRecording::refusedNames_data()
-{
-    // clang-format off
-    QTest::addColumn<QString>("name");
-    QTest::newRow("empty or cancelled") << QString();
-    QTest::newRow("path separator") << QStringLiteral("../outside");
-    QTest::newRow("half a pair") << QStringLiteral("half");
-    // clang-format on
-}
-
 void TestRecording::refusedNames()
 {
-    QFETCH(QString, name);
     PianoFixture f;
     f.writeData(QStringLiteral("half.sav"), recordingLines({0, 5}));
     Form1& w = withRecording(f, recordingLines({0}), recordingLines({1}));
@@ -337,10 +248,15 @@ void TestRecording::refusedNames()
         return QDir(QFileInfo(f.dataPath(QStringLiteral("x"))).path()).entryList(QDir::AllEntries);
     };
     const QStringList before = entries();
-    f.desktop.answers = QStringList{name == u"half" ? QString() : name, name};
+    // Cancel, a name reaching outside the folder, half a pair.
+    f.desktop.answers = QStringList{QString(), "../outside", "../outside", "half"};
+    w.mnuFileSav_Click();
     w.mnuFileSav_Click();
     w.mnufileload_Click();
+    w.mnufileload_Click();
     QCOMPARE(f.desktop.messages, (QStringList{"Invalid name. Cannot save music data.",
+                                              "Invalid name. Cannot save music data.",
+                                              "Invalid name. Cannot load music data.",
                                               "Invalid name. Cannot load music data."}));
     QCOMPARE(entries(), before);
     QCOMPARE(f.readData(QStringLiteral("pianon.ini")), recordingLines({1}));
@@ -371,6 +287,26 @@ void TestRecording::failedCopiesKeepFiles()
     f.find<QAction>("kestrune")->trigger();
     QCOMPARE(f.desktop.startedPrograms, QStringList{f.programPath(QStringLiteral("kestrune"))});
     QCOMPARE(f.desktop.messages.size(), 2);
+}
+
+void TestRecording::recordingsTooLongAreRefused()
+{
+    PianoFixture f;
+    const QByteArray tooLong(1'000'001 * 2, '\n'); // a million and one empty lines
+    f.writeData(QStringLiteral("big.sav"), tooLong);
+    f.writeData(QStringLiteral("big.sav2"), recordingLines({1}));
+    Form1& w = withRecording(f, recordingLines({0, 20}), recordingLines({1, 2}));
+    f.desktop.answers = QStringList{"big"};
+    w.mnufileload_Click(); // refused before anything is copied
+    QCOMPARE(f.readData(QStringLiteral("piano.ini")), recordingLines({0, 20}));
+    f.writeData(QStringLiteral("piano.ini"), tooLong);
+    w.Label4_Click();
+    QCOMPARE(w.player().playState(), qint16(0)); // never started
+    const QString reason =
+        QStringLiteral("The recording is too long: %1 has more than a million lines.");
+    QCOMPARE(f.desktop.messages,
+             (QStringList{"Cannot load music data. " + reason.arg("big.sav"),
+                          "Cannot replay the music data. " + reason.arg("piano.ini")}));
 }
 
 QTEST_MAIN(TestRecording)
