@@ -44,7 +44,9 @@ void LineReader::keep(const char* from, const char* to)
 
 std::optional<QByteArrayView> LineReader::next()
 {
-    carry_.clear();
+    if (!carry_.isEmpty()) {
+        carry_.resize(0);
+    }
     cut_ = false;
     bool started = false; // bytes of this line were kept from an earlier block
     for (;;) {

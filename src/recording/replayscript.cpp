@@ -19,6 +19,9 @@ constexpr qsizetype shownBytes = 32;
 // recording has a million of them; any other form goes to the general rule.
 std::optional<double> lineValue(QByteArrayView line, bool cut)
 {
+    if (cut) {
+        return std::nullopt;
+    }
     const char* p = line.begin();
     const char* end = line.end();
     while (p != end && *p == ' ') {
@@ -39,9 +42,6 @@ std::optional<double> lineValue(QByteArrayView line, bool cut)
     }
     if (p == end && anyDigit) {
         return negative ? -double(value) : double(value);
-    }
-    if (cut) {
-        return std::nullopt;
     }
     return textrules::wholeNumber(QString::fromLatin1(line));
 }
@@ -108,9 +108,9 @@ std::optional<ReplayScript> ReplayScript::read(const QString& gapPath, const QSt
             continue;
         }
         if (script.lineCount_ == 1) {
-            script.gaps_.append(0);
+            script.gaps_.push_back(0);
         } else if (const auto gap = lineValue(*line, gapReader.wasCut())) {
-            script.gaps_.append(*gap);
+            script.gaps_.push_back(*gap);
         } else {
             gapDamage = damageAt(script.lineCount_, Damage::Kind::NotANumber, false, *line);
         }
@@ -133,12 +133,15 @@ std::optional<ReplayScript> ReplayScript::read(const QString& gapPath, const QSt
             script.damage_ = damageAt(number, Damage::Kind::NotANumber, true, *line);
             break;
         }
-        const qint16 key = textrules::toInt16(*value);
+        // Whole keys, as the recorder writes them, need no rounding.
+        const double v = *value;
+        const bool whole = v >= -1 && v <= 40 && static_cast<qint16>(v) == v;
+        const qint16 key = whole ? static_cast<qint16>(v) : textrules::toInt16(v);
         if (key < -1 || key > 40) {
             script.damage_ = damageAt(number, Damage::Kind::OutOfRange, true, *line);
             break;
         }
-        script.keys_.append(key);
+        script.keys_.push_back(key);
     }
     if (!script.damage_) {
         script.damage_ = gapDamage;
@@ -153,7 +156,7 @@ QString ReplayScript::refusal(const QString& gapPath, const QString& keyPath)
             return refused;
         }
     }
-    textfile::LineReader reader(gapPath, 0);
+    textfile::LineReader reader(gapPath, longestNumberLine);
     if (!reader.isOpen()) {
         return unreadable(gapPath, reader);
     }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // A recording as a replay walks it: the gap and the key index of each line, read
 // once from the gap file and the key file and kept as numbers (ten bytes a line).
@@ -66,7 +66,7 @@ public:
 
 private:
     int lineCount_ = 0;
-    QList<double> gaps_; // the gap of line 1 is never used and held as 0
-    QList<qint16> keys_;
+    std::vector<double> gaps_; // the gap of line 1 is never used and held as 0
+    std::vector<qint16> keys_;
     std::optional<Damage> damage_;
 };

@@ -100,7 +100,6 @@ void TestConverter::conversion_data()
         "piano.ini has 3 lines but pianon.ini has 2.");
     row("too long", QByteArray(1'000'001, '|').constData(), "0|", shipped,
         "The recording is too long: PIANO.INI has more than a million lines.");
-    row("empty key line", "0|5|", "0||", shipped, "line 2 of pianon.ini (\"\") is not a number");
     row("no key sounds", "0|5|", "-1|-1|", shipped, "The recording has no note that sounds");
     row("channel outside 0 to 15", "0|", "0|", "16|60|", "channel 16, but a MIDI file has only");
 
@@ -115,8 +114,6 @@ void TestConverter::conversion_data()
     // The gap of line 1 is never used; 999 x 5 + 100 = 5095 after the two fixed waits.
     row("gaps of 0 and 1000 wait a fixed 300", " 5 | 0 | 1000 | 999 |", " 0 | 4 | 7 | 12 |",
         "0|60|5|0|300|100|", "\n60@0-300 64@300-600 67@600-5695 72@5695-6695 end@6695");
-    row("key -1 sounds nothing but its wait counts", "0|20|20|", "0|-1|2|", "0|60|5|0|300|0|",
-        "\n60@0-200 62@200-1200 end@1200");
     row("base note near 127: note 128 is skipped", "0|10|10|10|", "0|1|2|3|", "0|125|1|0|300|0|",
         "\n125@0-10 126@10-20 127@20-1020 end@1020");
     // Note -2 is skipped; 1 x 100.5 = 100.5 -> 100, 3 x 100.5 = 301.5 -> 302.

@@ -115,9 +115,6 @@ void TestPlayer::steps()
     b.player.replay();
     QTEST(b.player.timer().interval(), "firstWait");
     QCOMPARE(b.player.timer().isEnabled(), b.told.isEmpty());
-    if (b.player.timer().isEnabled()) {
-        QCOMPARE(b.player.timer().dueMs(), b.clock.now + b.player.timer().interval());
-    }
     for (int i = 0; i < 5; ++i) {
         b.player.step();
     }
@@ -156,6 +153,7 @@ void TestPlayer::restartPutsTheTimerBack()
     // keeps whatever interval the timer has: it rests "loaded but silent".
     Bench b;
     b.recording("0\r\n5\r\n", "1\r\n2\r\n");
+    b.player.setDelayFactor(5);
     b.player.replay();
     b.player.step();
     b.recording("0\r\n", "8\r\n");
@@ -178,6 +176,10 @@ void TestPlayer::deleteDuringPlayback()
     b.recording("0\r\n20\r\n20\r\n", "1\r\n2\r\n3\r\n");
     b.player.replay();
     b.player.step();
+    QFile::remove(b.dir.filePath("piano.ini")); // by another program: the steps stop
+    b.player.step();
+    QCOMPARE(b.player.playState(), Player::playing);
+    b.recording("0\r\n20\r\n20\r\n", "1\r\n2\r\n3\r\n");
     const Player::Deletion deleted = b.player.deleteRecording();
     QVERIFY(deleted.hadRecording && deleted.error.isEmpty());
     QCOMPARE(QDir(b.dir.path()).entryList(QDir::Files), QStringList());

@@ -81,12 +81,8 @@ void TestReplayScript::reading_data()
         << QByteArray("1\r\n2\r3") << "lines 3, playable 3: 1 2 3 | first 310";
     QTest::newRow("other number forms: halves to even") << QByteArray("0\r\n2.5\r\n")
         << QByteArray("\t+7\t\r\n2.5\r\n") << "lines 2, playable 2: 7 2 | first 292";
-    QTest::newRow("exponent and 40.5 down to 40") << QByteArray("0\r\n1e1\r\n")
-        << QByteArray("1e1\r\n40.5\r\n") << "lines 2, playable 2: 10 40 | first 300";
     QTest::newRow("the first gap is never read") << QByteArray("abc\r\n5\r\n")
         << QByteArray("1\r\n2\r\n") << "lines 2, playable 2: 1 2 | first 295";
-    QTest::newRow("a longer key file is read as far as the gaps") << QByteArray("0\r\n5\r\n")
-        << QByteArray("1\r\n2\r\nx\r\n") << "lines 2, playable 2: 1 2 | first 295";
     QTest::newRow("empty gap file") << QByteArray("") << QByteArray("") << "lines 0, playable 0:  | first -";
     QTest::newRow("one line has no first wait") << QByteArray("0\r\n") << QByteArray("5\r\n")
         << "lines 1, playable 1: 5 | first -";
@@ -99,8 +95,6 @@ void TestReplayScript::reading_data()
         << QByteArray(" 1 \r\nabc\r\n") << "lines 3, playable 1: 1 | first 310 | damage 2 key: not a number \"abc\"";
     QTest::newRow("key 41") << QByteArray("0\r\n20\r\n") << QByteArray("1\r\n41\r\n")
         << "lines 2, playable 1: 1 | first 310 | damage 2 key: out of range \"41\"";
-    QTest::newRow("key -2") << QByteArray("0\r\n") << QByteArray("-2\r\n")
-        << "lines 1, playable 0:  | first - | damage 1 key: out of range \"-2\"";
     QTest::newRow("key beyond 16 bits") << QByteArray("0\r\n") << QByteArray("32768\r\n")
         << "lines 1, playable 0:  | first - | damage 1 key: out of range \"32768\"";
     QTest::newRow("key file shorter") << QByteArray("0\r\n20\r\n20\r\n") << QByteArray("1\r\n2\r\n")
@@ -109,9 +103,10 @@ void TestReplayScript::reading_data()
         << "lines 2, playable 0:  | first 310 | damage 1 key: key file ends \"\"";
     QTest::newRow("gap and key damaged on one line: the gap is named") << QByteArray("0\r\nx\r\n")
         << QByteArray("1\r\ny\r\n") << "lines 2, playable 1: 1 | first - | damage 2 gap: not a number \"x\"";
-    QTest::newRow("a line too long to be a number") << "0\r\n" + QByteArray(300, ' ') + "5\r\n"
-        << QByteArray("1\r\n2\r\n") << "lines 2, playable 1: 1 | first - | damage 2 gap: not a number \""
-                                        + QString(32, u' ') + "\"";
+    // Read whole, it is not a number; cut short, it would be.
+    QTest::newRow("a line too long to be a number") << "0\r\n5" + QByteArray(300, ' ') + "5\r\n"
+        << QByteArray("1\r\n2\r\n") << "lines 2, playable 1: 1 | first - | damage 2 gap: not a number \"5"
+                                        + QString(31, u' ') + "\"";
     // The CR ends the first read block and its LF starts the next: one line end.
     QTest::newRow("CR LF split between read blocks") << QByteArray(65535, ' ') + "\r\n7\r\n"
         << QByteArray("1\r\n2\r\n") << "lines 2, playable 2: 1 2 | first 297";

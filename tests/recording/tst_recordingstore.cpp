@@ -1,4 +1,3 @@
-#include "musicfiles.h"
 #include "recordingstore.h"
 
 #include <QDir>
@@ -7,12 +6,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestMusicFiles : public QObject
+class TestRecordingStore : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void appendKeepsFilesLineForLine();
     void copyPairKeepsThePair_data();
     void copyPairKeepsThePair();
     void names_data();
@@ -23,40 +21,20 @@ private:
     static void write(const QString& path, const QByteArray& bytes);
 };
 
-QByteArray TestMusicFiles::read(const QString& path)
+QByteArray TestRecordingStore::read(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void TestMusicFiles::write(const QString& path, const QByteArray& bytes)
+void TestRecordingStore::write(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
 }
 
-void TestMusicFiles::appendKeepsFilesLineForLine()
-{
-    QTemporaryDir dir;
-    const QString gaps = dir.filePath(QStringLiteral("piano.ini"));
-    const QString keys = dir.filePath(QStringLiteral("pianon.ini"));
-    QString error;
-    QVERIFY(musicfiles::appendEvent(gaps, keys, 0, 5, &error));
-    QVERIFY(musicfiles::appendEvent(gaps, keys, 12, -1, &error));
-    QCOMPARE(read(gaps), QByteArray(" 0 \r\n 12 \r\n"));
-    QCOMPARE(read(keys), QByteArray(" 5 \r\n-1 \r\n"));
-
-    // The key file cannot be written (a folder stands in its place): the gap line
-    // written just before is taken back, so the files stay line for line.
-    const QString blocked = dir.filePath(QStringLiteral("blocked"));
-    QVERIFY(QDir().mkdir(blocked));
-    QVERIFY(!musicfiles::appendEvent(gaps, blocked, 7, 7, &error));
-    QVERIFY(error.contains(u"blocked"));
-    QCOMPARE(read(gaps), QByteArray(" 0 \r\n 12 \r\n"));
-}
-
-void TestMusicFiles::copyPairKeepsThePair_data()
+void TestRecordingStore::copyPairKeepsThePair_data()
 {
     QTest::addColumn<QString>("keyDestination"); // how the key destination is made unusable
     QTest::addColumn<bool>("copied");
@@ -68,7 +46,7 @@ void TestMusicFiles::copyPairKeepsThePair_data()
 // Fault: when the first copy was in place and the second could not be, the pair was
 // left new and old. The first is put back now. An append-only key file (only root may
 // mark one so) passes every check before the copy and still refuses to be replaced.
-void TestMusicFiles::copyPairKeepsThePair()
+void TestRecordingStore::copyPairKeepsThePair()
 {
     QFETCH(QString, keyDestination);
     QFETCH(bool, copied);
@@ -100,7 +78,7 @@ void TestMusicFiles::copyPairKeepsThePair()
              (QStringList{"piano.ini", "pianon.ini", "tune.sav", "tune.sav2"}));
 }
 
-void TestMusicFiles::names_data()
+void TestRecordingStore::names_data()
 {
     // clang-format off
     QTest::addColumn<QString>("name");
@@ -120,12 +98,12 @@ void TestMusicFiles::names_data()
     // clang-format on
 }
 
-void TestMusicFiles::names()
+void TestRecordingStore::names()
 {
     QFETCH(QString, name);
     QFETCH(bool, valid);
     QCOMPARE(recordingstore::isValidName(name), valid);
 }
 
-QTEST_GUILESS_MAIN(TestMusicFiles)
-#include "tst_musicfiles.moc"
+QTEST_GUILESS_MAIN(TestRecordingStore)
+#include "tst_recordingstore.moc"
