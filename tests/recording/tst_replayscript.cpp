@@ -60,7 +60,6 @@ class TestReplayScript : public QObject
 private Q_SLOTS:
     void reading_data();
     void reading();
-    void waits();
     void bounds_data();
     void bounds();
 
@@ -124,26 +123,6 @@ void TestReplayScript::reading()
         ReplayScript::read(dir_.filePath("piano.ini"), dir_.filePath("pianon.ini"), &error);
     QVERIFY2(script, qPrintable(error));
     QTEST(describe(*script), "script");
-}
-
-void TestReplayScript::waits()
-{
-    // Gap x factor + time delay, halves to even; gaps of 0 or less and of 1000 or more
-    // wait a fixed 300 ms; nothing holds a wait within what a timer takes.
-    write(dir_.filePath("piano.ini"), "0\r\n20\r\n0\r\n1000\r\n999\r\n1\r\n-5\r\n");
-    write(dir_.filePath("pianon.ini"), "0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
-    const auto s =
-        ReplayScript::read(dir_.filePath("piano.ini"), dir_.filePath("pianon.ini"), nullptr);
-    QVERIFY(s);
-    QList<qint64> at5and100;
-    for (int line = 2; line <= 7; ++line) {
-        at5and100 << s->waitBefore(line, 5, 100);
-    }
-    QCOMPARE(at5and100, (QList<qint64>{200, 300, 300, 5095, 105, 300}));
-    QCOMPARE(s->waitBefore(6, 2.5, 0), qint64(2));      // 2.5 -> 2
-    QCOMPARE(s->waitBefore(5, 99, 300), qint64(99201)); // too long for a timer
-    QCOMPARE(s->waitBefore(2, 1, -300), qint64(-280));  // negative
-    QCOMPARE(s->waitBefore(2, 0, 0), qint64(0));        // no settings file
 }
 
 void TestReplayScript::bounds_data()
