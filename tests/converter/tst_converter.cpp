@@ -114,8 +114,6 @@ void TestConverter::conversion_data()
     // The gap of line 1 is never used; 999 x 5 + 100 = 5095 after the two fixed waits.
     row("gaps of 0 and 1000 wait a fixed 300", " 5 | 0 | 1000 | 999 |", " 0 | 4 | 7 | 12 |",
         "0|60|5|0|300|100|", "\n60@0-300 64@300-600 67@600-5695 72@5695-6695 end@6695");
-    row("base note near 127: note 128 is skipped", "0|10|10|10|", "0|1|2|3|", "0|125|1|0|300|0|",
-        "\n125@0-10 126@10-20 127@20-1020 end@1020");
     // Note -2 is skipped; 1 x 100.5 = 100.5 -> 100, 3 x 100.5 = 301.5 -> 302.
     row("halves go to even, channel 9", "0|1|3|", "0|2|3|", "9|-2|100.5|0|300|0|",
         "\n0@100-402 1@402-1402 end@1402");
