@@ -79,7 +79,7 @@ void replay()
     window.start();
     out.onsetsNs.clear();
     window.Label4_Click();
-    while (window.playState() == 100) {
+    while (window.player().playState() == Player::playing) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
     if (out.onsetsNs.size() != count) {

@@ -49,27 +49,22 @@ MidiConversion MidiConversion::load(const QString& dataFolder)
                           .arg(gapPresent ? keyName : gapName, where));
     }
 
-    const QString gapPath = folder.file(gapName);
-    const QString keyPath = folder.file(keyName);
-    const auto gapLines = musicfiles::readLines(gapPath);
-    const auto keyLines = musicfiles::readLines(keyPath);
-    if (!gapLines || !keyLines) {
-        return failed(QStringLiteral("Cannot read %1.")
-                          .arg(QDir::toNativeSeparators(gapLines ? keyPath : gapPath)));
-    }
-
     QString error;
+    const auto script = ReplayScript::read(folder.file(gapName), folder.file(keyName), &error);
+    if (!script) {
+        return failed(error);
+    }
     const auto settings = ReplaySettings::read(folder, &error);
     if (!settings) {
         return failed(error);
     }
-    return fromLines(*gapLines, *keyLines, *settings);
+    return fromScript(*script, *settings);
 }
 
-MidiConversion MidiConversion::fromLines(const QStringList& gapLines, const QStringList& keyLines,
-                                         const ReplaySettings& settings)
+MidiConversion MidiConversion::fromScript(const ReplayScript& script,
+                                          const ReplaySettings& settings)
 {
-    ScoreResult result = scoring::layOut(gapLines, keyLines, settings);
+    ScoreResult result = scoring::layOut(script, settings);
     if (!result.score) {
         return failed(result.error);
     }
@@ -113,11 +108,6 @@ QString MidiConversion::summary() const
                   ? QStringLiteral("Settings: %1").arg(values)
                   : QStringLiteral("Settings: no settings file, so the piano's defaults: %1")
                         .arg(values));
-    if (s.heldWaits > 0) {
-        lines << QStringLiteral("%1 of the waits lay outside 0 to 65535 ms and were held "
-                                "at the nearer end.")
-                     .arg(s.heldWaits);
-    }
     if (s.zeroWaits > 0) {
         lines << QStringLiteral("%1 of the notes start together with the note before them "
                                 "(a wait of 0 ms).")

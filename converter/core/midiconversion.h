@@ -19,14 +19,14 @@ public:
     static constexpr auto defaultFileName = "piano.mid";
 
     // Reads the recording pair (piano.ini, pianon.ini) and the settings file of
-    // `dataFolder`. When anything is missing, unreadable or damaged, ok() is false
-    // and error() says what and where; nothing is ever written here.
+    // `dataFolder`. When anything is missing, unreadable, damaged or larger than the
+    // piano replays, ok() is false and error() says what and where; nothing is ever
+    // written here.
     [[nodiscard]] static MidiConversion load(const QString& dataFolder);
 
-    // A conversion of lines already read, for callers that have them.
-    [[nodiscard]] static MidiConversion fromLines(const QStringList& gapLines,
-                                                  const QStringList& keyLines,
-                                                  const ReplaySettings& settings);
+    // A conversion of a recording already read.
+    [[nodiscard]] static MidiConversion fromScript(const ReplayScript& script,
+                                                   const ReplaySettings& settings);
 
     [[nodiscard]] bool ok() const { return score_.has_value(); }
     [[nodiscard]] const QString& error() const { return error_; }

@@ -4,69 +4,69 @@
 #include "musicfiles.h"
 #include "playinterval.h"
 
-#include <algorithm>
-
 namespace scoring {
 namespace {
 
-// The piano's keys are 0 to 40; any other key index sounds nothing when replayed.
-constexpr qint16 highestKey = 40;
+const QString gapName = QString::fromLatin1(musicfiles::gapFileName);
+const QString keyName = QString::fromLatin1(musicfiles::keyFileName);
 
-QString damagedLine(const QString& file, qsizetype line, const QString& text)
+QString damaged(const ReplayScript& script, const ReplayScript::Damage& damage)
 {
+    using Kind = ReplayScript::Damage::Kind;
+    if (damage.kind == Kind::KeyFileEnds) {
+        return QStringLiteral("The recording is damaged: %1 has %2 lines but %3 has %4.")
+            .arg(gapName)
+            .arg(script.lineCount())
+            .arg(keyName)
+            .arg(damage.line - 1);
+    }
     constexpr qsizetype shown = 24;
-    QString quoted = text.trimmed();
+    QString quoted = QString::fromLatin1(damage.text).trimmed();
     if (quoted.size() > shown) {
         quoted = quoted.left(shown) + QStringLiteral("...");
     }
-    return QStringLiteral("The recording is damaged: line %1 of %2 (\"%3\") is not a number.")
-        .arg(line)
-        .arg(file, quoted);
+    return QStringLiteral("The recording is damaged: line %1 of %2 (\"%3\") %4.")
+        .arg(damage.line)
+        .arg(damage.inKeyFile ? keyName : gapName, quoted,
+             damage.kind == Kind::OutOfRange
+                 ? QStringLiteral("is out of range: the piano's keys are -1 to 40")
+                 : QStringLiteral("is not a number"));
 }
 
 } // namespace
 
-ScoreResult layOut(const QStringList& gapLines, const QStringList& keyLines,
-                   const ReplaySettings& settings, const QString& gapName, const QString& keyName)
+ScoreResult layOut(const ReplayScript& script, const ReplaySettings& settings)
 {
-    if (gapLines.isEmpty() && keyLines.isEmpty()) {
-        return {std::nullopt, QStringLiteral("The recording is empty: %1 and %2 have no lines.")
-                                  .arg(gapName, keyName)};
-    }
-    if (gapLines.size() != keyLines.size()) {
+    if (script.lineCount() == 0) {
         return {std::nullopt,
-                QStringLiteral("The recording is damaged: %1 has %2 lines but %3 has %4.")
-                    .arg(gapName)
-                    .arg(gapLines.size())
-                    .arg(keyName)
-                    .arg(keyLines.size())};
+                QStringLiteral("The recording is empty: %1 has no lines.").arg(gapName)};
+    }
+    if (const auto& damage = script.damage()) {
+        return {std::nullopt, damaged(script, *damage)};
     }
 
     Score score;
-    score.events = gapLines.size();
+    score.events = script.lineCount();
+    score.notes.reserve(script.lineCount());
     qint64 now = 0;
     std::optional<qsizetype> sounding; // the note still sounding, an index into notes
-    for (qsizetype i = 0; i < gapLines.size(); ++i) {
-        const auto gap = musicfiles::gapValue(gapLines[i]);
-        if (!gap) {
-            return {std::nullopt, damagedLine(gapName, i + 1, gapLines[i])};
+    for (int line = 1; line <= script.lineCount(); ++line) {
+        if (line > 1) {
+            const qint64 wait = script.waitBefore(line, settings.delayFactor, settings.timeDelay);
+            if (!playinterval::fitsTimer(wait)) {
+                return {std::nullopt,
+                        QStringLiteral("The piano's replay stops before line %1: the wait "
+                                       "before it comes to %2 ms, outside the 0 to %3 ms a "
+                                       "replay can wait. The delay factor or the time delay "
+                                       "of the settings is too large or too small.")
+                            .arg(line)
+                            .arg(wait)
+                            .arg(playinterval::longest)};
+            }
+            now += wait;
         }
-        const auto key = musicfiles::keyValue(keyLines[i]);
-        if (!key) {
-            return {std::nullopt, damagedLine(keyName, i + 1, keyLines[i])};
-        }
-        qint64 wait = 0;
-        if (i > 0) {
-            const qint64 interval =
-                playinterval::stepInterval(*gap, settings.delayFactor, settings.timeDelay);
-            wait = std::clamp<qint64>(interval, 0, playinterval::longest);
-            score.heldWaits += wait != interval ? 1 : 0;
-        }
-        now += wait;
-
-        const auto note = *key >= 0 && *key <= highestKey
-                              ? midimessages::noteFor(settings.baseNote, *key)
-                              : std::nullopt;
+        const qint16 key = script.key(line);
+        const auto note = key >= 0 ? midimessages::noteFor(settings.baseNote, key) : std::nullopt;
         if (!note) {
             ++score.silentEvents;
             continue;

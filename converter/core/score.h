@@ -1,10 +1,10 @@
 #pragma once
 
+#include "replayscript.h"
 #include "replaysettings.h"
 
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -21,8 +21,7 @@ struct Score
 {
     QList<TimedNote> notes;
     qsizetype events = 0;       // lines of the recording
-    qsizetype silentEvents = 0; // key -1, keys the piano does not have, notes outside 0 to 127
-    qsizetype heldWaits = 0;    // waits outside 0 to 65535 ms, held at the nearer end
+    qsizetype silentEvents = 0; // key -1, and notes outside 0 to 127
     qsizetype zeroWaits = 0;    // sounding notes that start together with the note before
     qint64 lengthMs = 0;        // the end of the last note
 };
@@ -39,18 +38,15 @@ namespace scoring {
 // How long the last note sounds: nothing follows it.
 constexpr qint64 lastNoteMs = 1000;
 
-// Lays out a recording given as the lines of its gap file and its key file. The wait
-// before event k (k >= 2) comes from the gap of line k (playinterval::stepInterval),
-// held to 0..65535 ms as a timer would need it; the gap of line 1 is never used. A
-// note sounds until the next note that sounds starts, the last one for a second;
-// silent events make no note, but their waits still count.
+// Lays out a recording as the piano's replay plays it: the wait before line k (k >= 2)
+// is the script's wait for it; the gap of line 1 is never used. A note sounds until
+// the next note that sounds starts, the last one for a second; silent events make no
+// note, but their waits still count.
 //
-// Refused, with a sentence naming the file and the line: no lines, files of
-// different length, a line that is not a number, and a recording in which no note
-// sounds. `gapName` and `keyName` are the file names used in those sentences.
-[[nodiscard]] ScoreResult layOut(const QStringList& gapLines, const QStringList& keyLines,
-                                 const ReplaySettings& settings,
-                                 const QString& gapName = QStringLiteral("piano.ini"),
-                                 const QString& keyName = QStringLiteral("pianon.ini"));
+// Refused, with a sentence naming the file and the line: a recording with no lines;
+// one the piano's replay would stop in (a line that is not a number, a key outside -1
+// to 40, a key file that ends early, a wait outside 0 to 65535 ms), since the file
+// would hold only part of it; and one in which no note sounds.
+[[nodiscard]] ScoreResult layOut(const ReplayScript& script, const ReplaySettings& settings);
 
 } // namespace scoring

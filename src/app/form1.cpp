@@ -31,6 +31,7 @@ Form1::Form1(Services services, QWidget* parent)
     applyAppearance();
     createControls();
     fixWindowSize(0);
+    connectPlayer();
 }
 
 Form1::~Form1() = default;

@@ -2,12 +2,13 @@
 
 #include "instrumentnames.h"
 #include "noteengine.h"
+#include "player.h"
+#include "recorder.h"
 #include "services.h"
 
 #include <QColor>
 #include <QMainWindow>
 #include <QPointer>
-#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -17,7 +18,6 @@ class Frame;
 class FormSurface;
 class PanelStatusBar;
 class PianoKey;
-class PlaybackTimer;
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -81,7 +81,6 @@ public:
     void mnuRecord_Click();
     void Timer1_Timer();
     void Label4_Click();
-    void LoadRecording();
     void Timer2_Timer();
     void tdelay_Change();
     void lblTitle_Click();
@@ -121,13 +120,10 @@ public:
     [[nodiscard]] QString delayMin() const { return delayMin_; }
     [[nodiscard]] QString delayMax() const { return delayMax_; }
     [[nodiscard]] QString delayDefault() const { return delayDefault_; }
-    [[nodiscard]] qint16 timeDelay() const { return timeDelay_; }
+    [[nodiscard]] qint16 timeDelay() const { return player_.timeDelay(); }
     [[nodiscard]] qint32 normalHeight() const { return normalHeight_; }
-    [[nodiscard]] qint16 gapTicks() const { return gapTicks_; }
-    [[nodiscard]] qint16 tickCounting() const { return tickCounting_; }
-    [[nodiscard]] qint16 playState() const { return playState_; }
-    [[nodiscard]] int playLine() const { return playLine_; }
-    [[nodiscard]] int lineCount() const { return lineCount_; }
+    [[nodiscard]] qint16 gapTicks() const { return recorder_.gapTicks(); }
+    [[nodiscard]] const Player& player() const { return player_; }
     [[nodiscard]] QColor backColor() const;
     [[nodiscard]] const Services& services() const { return services_; }
 
@@ -175,7 +171,6 @@ private:
         QAction* mnurdme = nullptr;
         QAction* mnuAbout = nullptr;
         QTimer* Timer1 = nullptr;
-        PlaybackTimer* Timer2 = nullptr;
         QTimer* Timer3 = nullptr;
         QTcpSocket* wsk = nullptr;
     };
@@ -205,11 +200,12 @@ private:
     void showKey(qint16 keyIndex, bool pressed);
 
     // form1recorder.cpp
-    void countTicks();
     void showRecordingPresence(bool keyFilePresent, bool connected);
 
     // form1player.cpp
-    void stopAtDamagedLine(int line);
+    void connectPlayer();
+    void playerStepped(qint16 keyIndex, int interval, int line, int lineCount);
+    void playerFinished(int stoppedAtLine);
 
     // form1network.cpp
     void sendMessage(const QByteArray& message);
@@ -230,23 +226,13 @@ private:
     QString delayMin_;
     QString delayMax_;
     QString delayDefault_;
-    qint16 timeDelay_ = 0;
     qint32 normalHeight_ = 0;
     QString skinColor_;
-    int playLine_ = 1;
-    qint16 tickCounting_ = 100;
-    qint16 gapTicks_ = 0;
-    qint16 playState_ = 0;
-    int lineCount_ = 0;
-    QStringList gapLines_;
-    QStringList keyLines_;
     QString serverAddress_;
 
-    // Recorder ticks are counted against the clock; this is the moment up to which
-    // ticks have been counted.
-    qint64 tickAnchorMs_ = 0;
-    // The replay label colour and the delay bar are touched only when they change.
-    std::optional<QColor> shownLabel4Color_;
+    // They live as long as the window object, across restarts.
+    Recorder recorder_{*services_.clock, services_.dataFolder};
+    Player player_{*services_.clock, services_.dataFolder};
 
     bool activated_ = false;        // Form_Activate has run since the last Form_Load
     bool leftForOwnWindow_ = false; // the last deactivation went to one of our windows

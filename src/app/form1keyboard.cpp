@@ -4,7 +4,6 @@
 #include "desktop.h"
 #include "keycodes.h"
 #include "keymap.h"
-#include "playbacktimer.h"
 #include "textrules.h"
 #include "twips.h"
 
@@ -108,7 +107,7 @@ void Form1::Form_KeyPress(int keyAscii)
 
 void Form1::askInstrumentNumber()
 {
-    c_.Timer2->setEnabled(false);
+    player_.switchTimerOff();
     // The taller window shows the six instrument lists below the keys.
     fixWindowSize(9000);
     move(x(), twips::toPixels(-50));

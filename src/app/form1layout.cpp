@@ -4,7 +4,6 @@
 #include "controllook.h"
 #include "keymap.h"
 #include "pianokey.h"
-#include "playbacktimer.h"
 #include "twips.h"
 #include "widgets.h"
 
@@ -235,8 +234,6 @@ void Form1::createControls()
     c.Timer1 = new QTimer(c.surface);
     c.Timer1->setObjectName(QStringLiteral("Timer1"));
     c.Timer1->setInterval(10);
-    c.Timer2 = new PlaybackTimer(*services_.clock, c.surface);
-    c.Timer2->setObjectName(QStringLiteral("Timer2"));
     c.Timer3 = new QTimer(c.surface);
     c.Timer3->setObjectName(QStringLiteral("Timer3"));
     c.Timer3->setInterval(2000);
@@ -260,7 +257,6 @@ void Form1::discardControls()
     // Handlers may be running on these controls (a menu command restarts the window),
     // so they are detached now and deleted once the event loop is back.
     c_.Timer1->stop();
-    c_.Timer2->setEnabled(false);
     c_.Timer3->stop();
     c_.wsk->abort();
     const std::array<QWidget*, 3> parts{takeCentralWidget(), c_.menuBar, c_.StatusBar1};
@@ -334,7 +330,6 @@ void Form1::connectControls()
         connect(menu, &QMenu::aboutToShow, this, &Form1::releasePressedKeys);
     }
     connect(c_.Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(c_.Timer2, &PlaybackTimer::timeout, this, &Form1::Timer2_Timer);
     connect(c_.Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
     connect(c_.wsk, &QTcpSocket::connected, this, &Form1::wsk_Connect);
     connect(c_.wsk, &QTcpSocket::readyRead, this, &Form1::wsk_DataArrival);

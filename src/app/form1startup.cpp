@@ -1,7 +1,6 @@
 // Start-up and shutdown of the main window: settings, colours, device, restart.
 #include "form1.h"
 
-#include "clock.h"
 #include "controllook.h"
 #include "datafolder.h"
 #include "filepresent.h"
@@ -69,9 +68,8 @@ void Form1::Form_Load()
     }
 
     normalHeight_ = twips::fromPixels(frameGeometry().height());
-    playLine_ = 1;
-    tickCounting_ = 100;
-    tickAnchorMs_ = services_.clock->nowMs();
+    player_.windowStarted();
+    recorder_.windowStarted();
     activated_ = false;
 
     OpenDevice(0);
@@ -87,7 +85,8 @@ void Form1::Form_Load()
     const DelayBar bar = delayBar(settings);
     c_.tdelay->setRange(bar.minimum, bar.maximum);
     c_.tdelay->setValue(bar.value);
-    timeDelay_ = bar.value;
+    player_.setTimeDelay(bar.value);
+    player_.setDelayFactor(textrules::leadingNumber(delayFactor_));
 
     applyColourFile();
 

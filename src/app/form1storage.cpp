@@ -5,6 +5,7 @@
 #include "desktop.h"
 #include "musicfiles.h"
 #include "recordingstore.h"
+#include "replayscript.h"
 
 void Form1::mnuFileSav_Click()
 {
@@ -41,9 +42,12 @@ void Form1::mnufileload_Click()
                                        QStringLiteral("Invalid name. Cannot load music data."));
         return;
     }
-    QString error;
-    if (!recordingstore::copyPair({folder.file(name + QStringLiteral(".sav")),
-                                   folder.file(name + QStringLiteral(".sav2"))},
+    const recordingstore::Pair stored{folder.file(name + QStringLiteral(".sav")),
+                                      folder.file(name + QStringLiteral(".sav2"))};
+    // A pair the player would refuse is not copied over the current recording.
+    QString error = ReplayScript::refusal(stored.gapFile, stored.keyFile);
+    if (!error.isEmpty() ||
+        !recordingstore::copyPair(stored,
                                   {folder.file(QString::fromLatin1(musicfiles::gapFileName)),
                                    folder.file(QString::fromLatin1(musicfiles::keyFileName))},
                                   &error)) {

@@ -21,9 +21,10 @@ bool isOrdinaryFile(const QFileInfo& info)
 // The ordinary files of one folder, remembered until the folder changes. The
 // recorder asks for the same file a hundred times a second, so a folder full of
 // stored recordings is listed once per change rather than once per tick.
-// File systems stamp changes with a coarse clock, so a listing is only trusted
-// again when it was taken well after the folder's last change: any later change
-// then carries a later stamp.
+// A folder's time stamp may count whole seconds (two on FAT), so a change made in
+// the same second as the listing can leave the stamp as it was. A listing is
+// therefore trusted only when it was taken longer than the coarsest stamp after the
+// folder's last change: any change after it then carries a later stamp.
 struct FolderListing
 {
     QString folder;
@@ -32,7 +33,7 @@ struct FolderListing
     QStringList names;
 };
 
-constexpr qint64 stampSettleMs = 50;
+constexpr qint64 coarsestStampMs = 2000;
 
 const QStringList& ordinaryFilesIn(const QString& folder)
 {
@@ -44,7 +45,7 @@ const QStringList& ordinaryFilesIn(const QString& folder)
     cache.folder = folder;
     cache.modified = modified;
     cache.trusted =
-        modified.isValid() && modified.msecsTo(QDateTime::currentDateTime()) > stampSettleMs;
+        modified.isValid() && modified.msecsTo(QDateTime::currentDateTime()) > coarsestStampMs;
     cache.names.clear();
     QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {

@@ -1,6 +1,5 @@
 #include "musicfiles.h"
 
-#include "textfile.h"
 #include "textrules.h"
 
 #include <QFile>
@@ -54,25 +53,6 @@ bool appendEvent(const QString& gapPath, const QString& keyPath, qint16 gap, qin
         return false;
     }
     return true;
-}
-
-std::optional<QStringList> readLines(const QString& path)
-{
-    return textfile::readLines(path);
-}
-
-std::optional<double> gapValue(const QString& line)
-{
-    return textrules::wholeNumber(line);
-}
-
-std::optional<qint16> keyValue(const QString& line)
-{
-    const auto value = textrules::wholeNumber(line);
-    if (!value || *value < -32768.5 || *value > 32767.5) {
-        return std::nullopt;
-    }
-    return textrules::toInt16(*value);
 }
 
 } // namespace musicfiles

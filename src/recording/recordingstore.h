@@ -19,9 +19,10 @@ struct Pair
 };
 
 // Copies the two files of `from` over the two files of `to`. Both copies are written
-// in full beside their destinations first and only then renamed into place, so a
-// failure while copying (a full disk, a folder that cannot be written, a missing
-// source) leaves the destinations as they were. False with the reason in `error`.
+// in full beside their destinations first and only then renamed into place, the old
+// gap file kept aside until the key file is in place too. Whatever fails (a full disk,
+// a folder that cannot be written, a missing source, a destination that cannot be
+// replaced) leaves the destinations as they were. False with the reason in `error`.
 [[nodiscard]] bool copyPair(const Pair& from, const Pair& to, QString* error);
 
 } // namespace recordingstore

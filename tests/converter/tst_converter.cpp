@@ -95,34 +95,36 @@ void TestConverter::conversion_data()
     const char* shipped = "0|60|5|0|300|112|";
     row("no recording", "-", "-", shipped, "There is no recording in");
     row("key file missing", "0|", "-", shipped, "incomplete: pianon.ini is missing");
-    row("both files empty", "", "", shipped, "The recording is empty");
+    row("empty gap file", "", "0|", shipped, "The recording is empty: piano.ini has no lines.");
     row("key file shorter", "0|5|5|", "0|1|", shipped,
         "piano.ini has 3 lines but pianon.ini has 2.");
-    row("empty key line", "0|5|", "0||", shipped, "line 2 of pianon.ini (\"\") is not a number");
+    row("too long", QByteArray(1'000'001, '|').constData(), "0|", shipped,
+        "The recording is too long: PIANO.INI has more than a million lines.");
     row("no key sounds", "0|5|", "-1|-1|", shipped, "The recording has no note that sounds");
     row("channel outside 0 to 15", "0|", "0|", "16|60|", "channel 16, but a MIDI file has only");
+
+    // What the piano's replay stops at is refused: the file would hold part of the tune.
+    row("a key out of range", "0|5|", "0|32768|", shipped,
+        "line 2 of pianon.ini (\"32768\") is out of range: the piano's keys are -1 to 40.");
+    row("a gap that is not a number", "0|5|x|", "0|1|2|", shipped,
+        "line 3 of piano.ini (\"x\") is not a number.");
+    row("a wait below 0 ms", "0|10|", "0|2|", "0|60|1|-300|300|-200|",
+        "stops before line 2: the wait before it comes to -190 ms, outside the 0 to 65535 ms");
 
     // The gap of line 1 is never used; 999 x 5 + 100 = 5095 after the two fixed waits.
     row("gaps of 0 and 1000 wait a fixed 300", " 5 | 0 | 1000 | 999 |", " 0 | 4 | 7 | 12 |",
         "0|60|5|0|300|100|", "\n60@0-300 64@300-600 67@600-5695 72@5695-6695 end@6695");
-    row("keys -1 and 41 sound nothing but their waits count", "0|20|20|20|", "0|-1|41|2|",
-        "0|60|5|0|300|0|", "\n60@0-300 62@300-1300 end@1300");
-    row("base note near 127: note 128 is skipped", "0|10|10|10|", "0|1|2|3|", "0|125|1|0|300|0|",
-        "\n125@0-10 126@10-20 127@20-1020 end@1020");
-    // Note -2 is skipped; 1 x 100.5 = 100.5 -> 100; 999 x 100.5 is held at 65535.
-    row("halves go to even, long waits are held, channel 9", "0|1|999|", "0|2|3|",
-        "9|-2|100.5|0|300|0|", "\n0@100-65635 1@65635-66635 end@66635");
-    row("negative waits are held at 0, a note ends before it starts again", "0|10|10|", "0|0|2|",
-        "0|60|1|-300|300|-200|", "\n60@0-0 60@0-0 62@0-1000 end@1000");
+    // Note -2 is skipped; 1 x 100.5 = 100.5 -> 100, 3 x 100.5 = 301.5 -> 302.
+    row("halves go to even, channel 9", "0|1|3|", "0|2|3|", "9|-2|100.5|0|300|0|",
+        "\n0@100-402 1@402-1402 end@1402");
 
-    // 999 x 100 - 100 is held at 65535; 1 x 100 - 100 is 0; 66.535 s rounds to 67; the
-    // silent key at the end adds nothing.
-    row("summary: waits held, notes together, a silent key", "0|999|1|5|", "0|1|2|-1|",
-        "0|60|100|-100|300|-100|",
-        "Notes: 3 (1 key press plays no note)\nLength: 1 min 07 s\n"
+    // 2 x 100 - 100 = 100; 1 x 100 - 100 is 0; 1.1 s rounds to 1; the silent key at the
+    // end adds nothing.
+    row("summary: notes together, a silent key", "0|2|1|5|", "0|1|2|-1|", "0|60|100|-100|300|-100|",
+        "Notes: 3 (1 key press plays no note)\nLength: 0 min 01 s\n"
         "Settings: channel 0, base note 60, delay factor 100, time delay -100\n"
-        "1 of the waits lay outside 0 to 65535 ms and were held at the nearer end.\n"
-        "1 of the notes start together with the note before them (a wait of 0 ms).\n");
+        "1 of the notes start together with the note before them (a wait of 0 ms).\n"
+        "60@0-100 61@100-100 62@100-1100 end@1100");
     // 1000 waits a fixed 300 ms: key 2 at 300 ms, ending at 1.3 s.
     row("no settings file: the piano's defaults", "0|1000|", "0|2|", "-",
         "Notes: 2\nLength: 0 min 01 s\nSettings: no settings file, so the piano's defaults: "

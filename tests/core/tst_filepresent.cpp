@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/time.h>
+
 class TestFilePresent : public QObject
 {
     Q_OBJECT
@@ -14,7 +16,7 @@ private Q_SLOTS:
     void init();
     void present_data();
     void present();
-    void changesAreSeenAtOnce();
+    void coarseTimeStampsAreNotTrusted();
     void firstStartCreatesDefaultsOnce();
 
 private:
@@ -67,16 +69,33 @@ void TestFilePresent::present()
     QCOMPARE(FilePresent(local.filePath(asked)), expected);
 }
 
-void TestFilePresent::changesAreSeenAtOnce()
+// A file system that stamps a folder's changes to the whole second gives a deletion
+// later in the same second the stamp the folder already had.
+void TestFilePresent::coarseTimeStampsAreNotTrusted()
 {
-    // The folder listing is remembered between calls; a change right after a call
-    // must still be seen by the next one.
-    for (int round = 0; round < 20; ++round) {
-        QVERIFY(!FilePresent(dir_.filePath(QStringLiteral("KEY.INI"))));
-        touch(QStringLiteral("key.ini"));
-        QVERIFY(FilePresent(dir_.filePath(QStringLiteral("KEY.INI"))));
-        QVERIFY(QFile::remove(dir_.filePath(QStringLiteral("key.ini"))));
-    }
+    const QString folder = dir_.filePath(QStringLiteral("coarse"));
+    QVERIFY(QDir().mkdir(folder));
+    const auto stampFolder = [&](const QDateTime& when) {
+        const QByteArray path = QFile::encodeName(folder);
+        const timeval times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
+        QVERIFY(utimes(path.constData(), times) == 0);
+    };
+    const QDateTime stamp = QDateTime::currentDateTime().addMSecs(-600);
+    QFile file(folder + QStringLiteral("/key.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    stampFolder(stamp);
+    QVERIFY(FilePresent(folder + QStringLiteral("/KEY.INI"))); // the listing answers
+    QVERIFY(file.remove());
+    stampFolder(stamp);
+    QVERIFY(!FilePresent(folder + QStringLiteral("/KEY.INI")));
+    // A listing taken long after the last change is kept until the stamp moves on.
+    stampFolder(stamp.addSecs(-10));
+    QVERIFY(!FilePresent(folder + QStringLiteral("/KEY.INI")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    stampFolder(stamp.addSecs(-5));
+    QVERIFY(FilePresent(folder + QStringLiteral("/KEY.INI")));
 }
 
 void TestFilePresent::firstStartCreatesDefaultsOnce()

@@ -1,0 +1,164 @@
+#include "replayscript.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Kind = ReplayScript::Damage::Kind;
+
+// Writes a recording file; a null `bytes` leaves the file out.
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile::remove(path);
+    QFile file(path);
+    QVERIFY(bytes.isNull() ||
+            (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()));
+}
+
+// What a script holds, as one line of text: "lines 3, playable 2: 5 -1 | first 310 |
+// damage 3 key: not a number".
+QString describe(const ReplayScript& s)
+{
+    QStringList keys;
+    for (int line = 1; line <= s.playableLines(); ++line) {
+        keys << QString::number(s.key(line));
+    }
+    QString text = QStringLiteral("lines %1, playable %2: %3 | first %4")
+                       .arg(s.lineCount())
+                       .arg(s.playableLines())
+                       .arg(keys.join(u' '))
+                       .arg(s.firstWait() ? QString::number(*s.firstWait()) : QStringLiteral("-"));
+    if (const auto& d = s.damage()) {
+        const char* kind = d->kind == Kind::NotANumber   ? "not a number"
+                           : d->kind == Kind::OutOfRange ? "out of range"
+                                                         : "key file ends";
+        text += QStringLiteral(" | damage %1 %2: %3 \"%4\"")
+                    .arg(d->line)
+                    .arg(d->inKeyFile ? "key" : "gap", kind, QString::fromLatin1(d->text));
+    }
+    return text;
+}
+
+QByteArray repeated(const QByteArray& line, int count)
+{
+    QByteArray bytes;
+    bytes.reserve(line.size() * count);
+    for (int i = 0; i < count; ++i) {
+        bytes += line;
+    }
+    return bytes;
+}
+
+} // namespace
+
+class TestReplayScript : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void reading_data();
+    void reading();
+    void bounds_data();
+    void bounds();
+
+private:
+    QTemporaryDir dir_;
+};
+
+void TestReplayScript::reading_data()
+{
+    QTest::addColumn<QByteArray>("gaps");
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<QString>("script");
+
+    // clang-format off
+    QTest::newRow("the recorder's lines") << QByteArray(" 0 \r\n 20 \r\n 32767 \r\n")
+        << QByteArray(" 3 \r\n-1 \r\n 40 \r\n") << "lines 3, playable 3: 3 -1 40 | first 310";
+    QTest::newRow("CR, LF, and a last line without an end") << QByteArray("0\r20\n40")
+        << QByteArray("1\r\n2\r3") << "lines 3, playable 3: 1 2 3 | first 310";
+    QTest::newRow("other number forms: halves to even") << QByteArray("0\r\n2.5\r\n")
+        << QByteArray("\t+7\t\r\n2.5\r\n") << "lines 2, playable 2: 7 2 | first 292";
+    QTest::newRow("the first gap is never read") << QByteArray("abc\r\n5\r\n")
+        << QByteArray("1\r\n2\r\n") << "lines 2, playable 2: 1 2 | first 295";
+    QTest::newRow("empty gap file") << QByteArray("") << QByteArray("") << "lines 0, playable 0:  | first -";
+    QTest::newRow("one line has no first wait") << QByteArray("0\r\n") << QByteArray("5\r\n")
+        << "lines 1, playable 1: 5 | first -";
+    QTest::newRow("empty gap line") << QByteArray(" 0 \r\n 20 \r\n\r\n 20 \r\n")
+        << QByteArray("1\r\n2\r\n3\r\n4\r\n")
+        << "lines 4, playable 2: 1 2 | first 310 | damage 3 gap: not a number \"\"";
+    QTest::newRow("damaged gap on line 2: no first wait") << QByteArray("0\r\n2 0\r\n")
+        << QByteArray("1\r\n2\r\n") << "lines 2, playable 1: 1 | first - | damage 2 gap: not a number \"2 0\"";
+    QTest::newRow("key not a number") << QByteArray("0\r\n20\r\n20\r\n")
+        << QByteArray(" 1 \r\nabc\r\n") << "lines 3, playable 1: 1 | first 310 | damage 2 key: not a number \"abc\"";
+    QTest::newRow("key 41") << QByteArray("0\r\n20\r\n") << QByteArray("1\r\n41\r\n")
+        << "lines 2, playable 1: 1 | first 310 | damage 2 key: out of range \"41\"";
+    QTest::newRow("key beyond 16 bits") << QByteArray("0\r\n") << QByteArray("32768\r\n")
+        << "lines 1, playable 0:  | first - | damage 1 key: out of range \"32768\"";
+    QTest::newRow("key file shorter") << QByteArray("0\r\n20\r\n20\r\n") << QByteArray("1\r\n2\r\n")
+        << "lines 3, playable 2: 1 2 | first 310 | damage 3 key: key file ends \"\"";
+    QTest::newRow("no key file") << QByteArray("0\r\n20\r\n") << QByteArray()
+        << "lines 2, playable 0:  | first 310 | damage 1 key: key file ends \"\"";
+    QTest::newRow("gap and key damaged on one line: the gap is named") << QByteArray("0\r\nx\r\n")
+        << QByteArray("1\r\ny\r\n") << "lines 2, playable 1: 1 | first - | damage 2 gap: not a number \"x\"";
+    // Read whole, it is not a number; cut short, it would be.
+    QTest::newRow("a line too long to be a number") << "0\r\n5" + QByteArray(300, ' ') + "5\r\n"
+        << QByteArray("1\r\n2\r\n") << "lines 2, playable 1: 1 | first - | damage 2 gap: not a number \"5"
+                                        + QString(31, u' ') + "\"";
+    // The CR ends the first read block and its LF starts the next: one line end.
+    QTest::newRow("CR LF split between read blocks") << QByteArray(65535, ' ') + "\r\n7\r\n"
+        << QByteArray("1\r\n2\r\n") << "lines 2, playable 2: 1 2 | first 297";
+    // clang-format on
+}
+
+void TestReplayScript::reading()
+{
+    QFETCH(QByteArray, gaps);
+    QFETCH(QByteArray, keys);
+    write(dir_.filePath("piano.ini"), gaps);
+    write(dir_.filePath("pianon.ini"), keys);
+    QString error;
+    const auto script =
+        ReplayScript::read(dir_.filePath("piano.ini"), dir_.filePath("pianon.ini"), &error);
+    QVERIFY2(script, qPrintable(error));
+    QTEST(describe(*script), "script");
+}
+
+void TestReplayScript::bounds_data()
+{
+    QTest::addColumn<QByteArray>("gaps");
+    QTest::addColumn<qint64>("keySize"); // a sparse key file of this many bytes
+    QTest::addColumn<QString>("refusal");
+
+    // clang-format off
+    QTest::newRow("a million lines are taken") << repeated(" 5 \r\n", 1'000'000) << qint64(5)
+        << QString();
+    QTest::newRow("a million and one are not") << repeated("\r\n", 1'000'001) << qint64(5)
+        << "The recording is too long: piano.ini has more than a million lines.";
+    QTest::newRow("a gap file over 16 MB") << QByteArray(16 * 1024 * 1024 + 1, '\n') << qint64(5)
+        << "The recording is too large: piano.ini is larger than 16 MB.";
+    QTest::newRow("a key file over 16 MB") << QByteArray("0\r\n") << qint64(16 * 1024 * 1024 + 1)
+        << "The recording is too large: pianon.ini is larger than 16 MB.";
+    // clang-format on
+}
+
+void TestReplayScript::bounds()
+{
+    QFETCH(QByteArray, gaps);
+    QFETCH(qint64, keySize);
+    QFETCH(QString, refusal);
+    const QString gapPath = dir_.filePath("piano.ini");
+    const QString keyPath = dir_.filePath("pianon.ini");
+    write(gapPath, gaps);
+    write(keyPath, "");
+    QVERIFY(QFile::resize(keyPath, keySize));
+    QString error;
+    const auto script = ReplayScript::read(gapPath, keyPath, &error);
+    QCOMPARE(error, refusal);
+    QCOMPARE(bool(script), refusal.isEmpty());
+    QCOMPARE(ReplayScript::refusal(gapPath, keyPath), refusal);
+}
+
+QTEST_GUILESS_MAIN(TestReplayScript)
+#include "tst_replayscript.moc"
