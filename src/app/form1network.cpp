@@ -1,6 +1,7 @@
 // Shared play: the connection to the relay server, the messages and the chat.
 #include "form1.h"
 
+#include "chattranscript.h"
 #include "contact.h"
 #include "datafolder.h"
 #include "desktop.h"
@@ -14,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpSocket>
-#include <QTextCursor>
 
 int Form1::socketState() const
 {
@@ -72,10 +72,7 @@ void Form1::wsk_DataArrival()
     c_.Label1->show();
     const wire::Received message = wire::parse(c_.wsk->readAll());
     if (message.kind == wire::Received::Kind::Chat) {
-        // The newest line goes on top; the text is shown as it came, never as markup.
-        QTextCursor cursor(c_.txtRx->document());
-        cursor.movePosition(QTextCursor::Start);
-        cursor.insertText(message.chatLine + u'\n');
+        chattranscript::addOnTop(*c_.txtRx->document(), message.chatLine);
     } else if (message.kind == wire::Received::Kind::Note) {
         PlayKey(message.keyIndex);
         ReleaseKey(message.keyIndex);
