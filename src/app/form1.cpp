@@ -3,6 +3,7 @@
 #include "filepresent.h"
 #include "keycodes.h"
 #include "pianokey.h"
+#include "sharedplaysession.h"
 #include "twips.h"
 #include "widgets.h"
 
@@ -19,6 +20,7 @@
 Form1::Form1(Services services, QWidget* parent)
     : QMainWindow(parent)
     , services_(std::move(services))
+    , session_(std::make_unique<SharedPlaySession>(services_.serverPort))
 {
     Q_ASSERT(services_.midi && services_.desktop && services_.clock);
     setObjectName(QStringLiteral("Form1"));
@@ -31,6 +33,7 @@ Form1::Form1(Services services, QWidget* parent)
     applyAppearance();
     createControls();
     fixWindowSize(0);
+    connectSession();
 }
 
 Form1::~Form1() = default;

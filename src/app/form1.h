@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class ClickLabel;
@@ -24,11 +25,11 @@ class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
-class QTcpSocket;
 class QTimer;
 class Form2;
 class frmAbout;
 class hlpfrm;
+class SharedPlaySession;
 
 // The piano's main window: the keys, the instrument bar, the recorder and player,
 // the shared-play connection and chat. It holds the window's state; its handlers
@@ -90,12 +91,12 @@ public:
     void mnufileclear_Click();
     void kestrune_Click();
 
-    // Shared play (form1network.cpp).
+    // Shared play (form1network.cpp); the connection itself is the session's.
     void SendNote(qint16 keyIndex);
     void SendNoteText(const QString& keyLine);
     void SendChatLine(const QString& text);
-    void SendJoinNotice();
-    void wsk_DataArrival();
+    void wsk_DataArrival(qint16 keyIndex);
+    void wsk_DataArrival(const QString& chatLine);
     void Command1_Click();
     void StatusBar1_PanelDblClick();
     void mnufileConnect_Click();
@@ -104,8 +105,7 @@ public:
     void Label1_Click();
     bool txtSend_KeyPress(int keyAscii); // true when the key is swallowed
     void mnuserv_Click();
-    [[nodiscard]] int socketState() const; // 7 connected, 0 closed, anything else neither
-    [[nodiscard]] bool connected() const { return socketState() == 7; }
+    [[nodiscard]] bool connected() const;
 
     // Secondary windows (form1windows.cpp).
     void mnuSet_Click();
@@ -179,7 +179,6 @@ private:
         QTimer* Timer1 = nullptr;
         PlaybackTimer* Timer2 = nullptr;
         QTimer* Timer3 = nullptr;
-        QTcpSocket* wsk = nullptr;
     };
 
     // form1layout.cpp
@@ -210,7 +209,11 @@ private:
     void stopAtDamagedLine(int line);
 
     // form1network.cpp
-    void sendMessage(const QByteArray& message);
+    void connectSession();
+    [[nodiscard]] QString serverAddress() const;
+    [[nodiscard]] QString serverProgram() const; // empty when there is none
+    void showChatArea();
+    void workOffline();
 
     [[nodiscard]] QString dataFile(const char* name) const;
     [[nodiscard]] bool dataFilePresent(const char* name) const;
@@ -242,7 +245,6 @@ private:
     int lineCount_ = 0;
     QStringList gapLines_;
     QStringList keyLines_;
-    QString serverAddress_;
     bool deviceOpen_ = false;
 
     // The release each sounding key owes, decided when it was pressed, so that a
@@ -266,4 +268,6 @@ private:
     QPointer<Form2> settingsWindow_;
     QPointer<frmAbout> aboutWindow_;
     QPointer<hlpfrm> guideWindow_;
+
+    std::unique_ptr<SharedPlaySession> session_;
 };

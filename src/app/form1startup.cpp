@@ -7,6 +7,7 @@
 #include "midiout.h"
 #include "pianokey.h"
 #include "settingsfile.h"
+#include "sharedplaysession.h"
 #include "textfile.h"
 #include "textrules.h"
 #include "twips.h"
@@ -65,9 +66,7 @@ void Form1::Form_Load()
     if (FilePresent(programFile(services_.programFolder, QStringLiteral("kestrune")))) {
         c_.kestrune->setEnabled(true);
     }
-    // The server program may be put in the data folder or beside the piano.
-    if (FilePresent(programFile(services_.dataFolder, QStringLiteral("trelvane"))) ||
-        FilePresent(programFile(services_.programFolder, QStringLiteral("trelvane")))) {
+    if (!serverProgram().isEmpty()) {
         c_.mnuserv->setEnabled(true);
     }
 
@@ -152,6 +151,8 @@ void Form1::Form_Unload()
     for (PendingRelease& pending : pendingRelease_) {
         pending = {};
     }
+    // The connection ends with the window.
+    session_->leave();
 }
 
 void Form1::Form_Activate()
