@@ -214,6 +214,7 @@ private:
     [[nodiscard]] QString serverProgram() const; // empty when there is none
     void showChatArea();
     void workOffline();
+    void focusKeysInsteadOf(QWidget* leaving);
 
     [[nodiscard]] QString dataFile(const char* name) const;
     [[nodiscard]] bool dataFilePresent(const char* name) const;

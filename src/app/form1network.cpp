@@ -6,6 +6,7 @@
 #include "datafolder.h"
 #include "desktop.h"
 #include "filepresent.h"
+#include "pianokey.h"
 #include "sharedplaysession.h"
 #include "widgets.h"
 
@@ -111,15 +112,27 @@ void Form1::wsk_Error()
 
 void Form1::workOffline()
 {
+    focusKeysInsteadOf(c_.txtSend);
     c_.txtSend->hide();
     c_.txtRx->hide();
     c_.Label1->hide();
     c_.instru->setText(QStringLiteral("Now Working Offline"));
 }
 
+void Form1::focusKeysInsteadOf(QWidget* leaving)
+{
+    // A control that is disabled or hidden hands the focus on to the next one, the
+    // instrument bar, whose focus lights the instrument label; playing goes on at
+    // the keys instead.
+    if (focusWidget() == leaving) {
+        c_.keys[0]->setFocus();
+    }
+}
+
 void Form1::Label1_Click()
 {
     if (c_.txtSend->isEnabled()) {
+        focusKeysInsteadOf(c_.txtSend);
         c_.txtSend->setEnabled(false);
         c_.Label1->setText(QStringLiteral("Send:"));
     } else {

@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -163,12 +164,22 @@ void TestShared::chatInputAndLeaving()
     connectWindow(f);
     auto* input = f.find<QLineEdit>("txtSend");
     auto* label = f.find<QLabel>("Label1");
+    auto* highlight = f.find<QTimer>("Timer3");
+    // The input gives the focus back to the keys, not to the instrument bar, whose
+    // focus would light the instrument label.
+    auto focusBackAtTheKeys = [&] {
+        return QApplication::focusWidget() == w.key(0) && !highlight->isActive();
+    };
     QTest::mouseClick(label, Qt::LeftButton);
     QTest::keyClick(w.windowHandle(), Qt::Key_Escape); // Escape disables the input
     QCOMPARE(std::pair(input->isEnabled(), label->text()),
              std::pair(false, QStringLiteral("Send:")));
+    QVERIFY(focusBackAtTheKeys());
     QTest::mouseClick(label, Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), input);
+    QTest::mouseClick(label, Qt::LeftButton); // so does a click on the label
+    QVERIFY(focusBackAtTheKeys());
+    QTest::mouseClick(label, Qt::LeftButton);
     input->setText(QStringLiteral("unsent"));
 
     // Choosing Connect while connected leaves shared play; notes sound locally again.
@@ -189,6 +200,7 @@ void TestShared::chatInputAndLeaving()
     QVERIFY(input->isHidden());
     QCOMPARE(input->text(), QStringLiteral("unsent"));
     QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Now Working Offline"));
+    QVERIFY(focusBackAtTheKeys());
 
     f.desktop.answers.append(QStringLiteral("127.0.0.1")); // Connect again connects
     f.find<QAction>("mnufileConnect")->trigger();
