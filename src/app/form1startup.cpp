@@ -6,6 +6,7 @@
 #include "filepresent.h"
 #include "midiout.h"
 #include "pianokey.h"
+#include "playbacktimer.h"
 #include "settingsfile.h"
 #include "sharedplaysession.h"
 #include "textfile.h"
@@ -20,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace {
 
@@ -151,7 +153,10 @@ void Form1::Form_Unload()
     for (PendingRelease& pending : pendingRelease_) {
         pending = {};
     }
-    // The connection ends with the window.
+    // The window's work ends with it, though another of the program's windows may
+    // keep the program running: no more ticks, no replay, no connection.
+    c_.Timer1->stop();
+    c_.Timer2->setEnabled(false);
     session_->leave();
 }
 

@@ -2,6 +2,7 @@
 // socket that sees the bytes on the wire.
 #include "pianofixture.h"
 #include "pianokey.h"
+#include "playbacktimer.h"
 #include "relayserver.h"
 #include "widgets.h"
 
@@ -51,6 +52,7 @@ private Q_SLOTS:
     void errorsAndReconnecting();
     void playbackAndRecordingWhileConnected();
     void startServerMenu();
+    void connectionEndsWithTheWindow();
 
 private:
     // Connects a window to the relay through the status bar, as a user does.
@@ -292,6 +294,33 @@ void TestShared::startServerMenu()
     g.start();
     g.find<QAction>("mnuserv")->trigger();
     QCOMPARE(g.desktop.startedPrograms, QStringList{g.dataPath(QStringLiteral("trelvane"))});
+}
+
+void TestShared::connectionEndsWithTheWindow()
+{
+    PianoFixture f;
+    f.serverPort = port_;
+    Form1& w = f.start();
+    connectWindow(f);
+    QCOMPARE(relay_->clientCount(), 1);
+    // A restart (Clear playlist) ends the connection; the new window is idle.
+    f.find<QAction>("mnufileclear")->trigger();
+    QTRY_COMPARE(relay_->clientCount(), 0);
+    QVERIFY(!w.connected() && f.find<QWidget>("txtRx")->isHidden());
+    connectWindow(f);
+
+    f.writeData(QStringLiteral("piano.ini"), recordingLines({0, 500}));
+    f.writeData(QStringLiteral("pianon.ini"), recordingLines({3, 4}));
+    w.Label4_Click(); // a replay sending to the others
+    QVERIFY(f.find<PlaybackTimer>("Timer2")->isEnabled());
+    auto* recorderTick = f.find<QTimer>("Timer1");
+    w.mnuAbout_Click(); // keeps the program running after the main window closes
+
+    w.close();
+    QVERIFY(!f.find<PlaybackTimer>("Timer2")->isEnabled());
+    QVERIFY(!recorderTick->isActive());
+    QVERIFY(!w.connected());
+    QTRY_COMPARE(relay_->clientCount(), 0);
 }
 
 QTEST_MAIN(TestShared)
