@@ -45,10 +45,8 @@ class TestShared : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void connectSendsTheJoinNotice();
-    void notesGoToEveryCopy();
-    void chatLines();
-    void chatInputAndLeaving();
+    void connectAndPlay();
+    void chatAndLeaving();
     void errorsAndReconnecting();
     void playbackAndRecordingWhileConnected();
     void startServerMenu();
@@ -84,28 +82,7 @@ void TestShared::connectWindow(PianoFixture& f)
     QTRY_VERIFY(!f.find<QWidget>("txtRx")->isHidden());
 }
 
-void TestShared::connectSendsTheJoinNotice()
-{
-    Observer observer(port_);
-    PianoFixture f;
-    f.serverPort = port_;
-    Form1& w = f.start();
-    connectWindow(f);
-    QCOMPARE(f.desktop.prompts, QStringList{"Please enter the Server's IP address"});
-    QTRY_COMPARE(observer.reads, QList<QByteArray>{": Connected to the Server with IP: 127.0.0.1"});
-    QCOMPARE(f.find<QPlainTextEdit>("txtRx")->toPlainText(),
-             QStringLiteral(" Connected to the Server with IP: 127.0.0.1\n"));
-    QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Shared Music Play"));
-    QVERIFY(!f.find<QPushButton>("Command1")->isEnabled());
-    // While connected the replay label shows it.
-    w.Timer1_Timer();
-    QCOMPARE(f.find<ClickLabel>("Label4")->textColor(), QColor(192, 64, 0));
-    // A second double click does nothing while connected.
-    QTest::mouseDClick(f.find<PanelStatusBar>("StatusBar1")->panel(0), Qt::LeftButton);
-    QCOMPARE(f.desktop.prompts.size(), 1);
-}
-
-void TestShared::notesGoToEveryCopy()
+void TestShared::connectAndPlay()
 {
     PianoFixture a;
     a.serverPort = port_;
@@ -113,9 +90,22 @@ void TestShared::notesGoToEveryCopy()
     b.serverPort = port_;
     Form1& wb = b.start();
     connectWindow(b);
+    Observer observer(port_);
     Form1& wa = a.start();
     connectWindow(a);
-    Observer observer(port_);
+    QCOMPARE(a.desktop.prompts, QStringList{"Please enter the Server's IP address"});
+    QTRY_COMPARE(observer.reads, QList<QByteArray>{": Connected to the Server with IP: 127.0.0.1"});
+    QCOMPARE(a.find<QPlainTextEdit>("txtRx")->toPlainText(),
+             QStringLiteral(" Connected to the Server with IP: 127.0.0.1\n"));
+    QCOMPARE(a.find<QLabel>("instru")->text(), QStringLiteral("Shared Music Play"));
+    QVERIFY(!a.find<QPushButton>("Command1")->isEnabled());
+    wa.Timer1_Timer(); // while connected the replay label shows it
+    QCOMPARE(a.find<ClickLabel>("Label4")->textColor(), QColor(192, 64, 0));
+    // A second double click does nothing while connected.
+    QTest::mouseDClick(a.find<PanelStatusBar>("StatusBar1")->panel(0), Qt::LeftButton);
+    QCOMPARE(a.desktop.prompts.size(), 1);
+
+    observer.reads.clear();
     a.midi.clear();
     b.midi.clear();
     tap(wa, Qt::Key_Z);
@@ -132,7 +122,7 @@ void TestShared::notesGoToEveryCopy()
     QTRY_COMPARE(observer.reads, (QList<QByteArray>{"0", "40", "-1"}));
 }
 
-void TestShared::chatLines()
+void TestShared::chatAndLeaving()
 {
     PianoFixture f;
     f.serverPort = port_;
@@ -140,39 +130,29 @@ void TestShared::chatLines()
     connectWindow(f);
     Observer observer(port_);
     auto* input = f.find<QLineEdit>("txtSend");
-    QTest::mouseClick(f.find<QWidget>("Label1"), Qt::LeftButton);
-    QVERIFY(input->isEnabled());
-    QCOMPARE(f.find<QLabel>("Label1")->text(), QStringLiteral("Disable:"));
+    auto* label = f.find<QLabel>("Label1");
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(std::pair(input->isEnabled(), label->text()),
+             std::pair(true, QStringLiteral("Disable:")));
     input->setText(QStringLiteral("hi: there"));
     QTest::keyClick(w.windowHandle(), Qt::Key_Return);
-    const QByteArray expected = ":" + QHostInfo::localHostName().toLatin1() + ": hi: there";
-    QTRY_COMPARE(observer.reads, QList<QByteArray>{expected});
+    const QByteArray host = QHostInfo::localHostName().toLatin1();
+    QTRY_COMPARE(observer.reads, QList<QByteArray>{":" + host + ": hi: there"});
     QVERIFY(input->text().isEmpty());
     // An empty line is still sent; each new line goes on top of the transcript.
     QTest::qWait(20);
     QTest::keyClick(w.windowHandle(), Qt::Key_Return);
     QTRY_COMPARE(observer.reads.size(), 2);
-    QCOMPARE(observer.reads[1], ":" + QHostInfo::localHostName().toLatin1() + ": ");
+    QCOMPARE(observer.reads[1], ":" + host + ": ");
     QTRY_VERIFY(f.find<QPlainTextEdit>("txtRx")->toPlainText().startsWith(
-        QHostInfo::localHostName() + QStringLiteral(": \n") + QHostInfo::localHostName() +
-        QStringLiteral(": hi: there\n")));
-}
+        QString::fromLatin1(host + ": \n" + host + ": hi: there\n")));
 
-void TestShared::chatInputAndLeaving()
-{
-    PianoFixture f;
-    f.serverPort = port_;
-    Form1& w = f.start();
-    connectWindow(f);
-    auto* input = f.find<QLineEdit>("txtSend");
-    auto* label = f.find<QLabel>("Label1");
     auto* highlight = f.find<QTimer>("Timer3");
     // The input gives the focus back to the keys, not to the instrument bar, whose
     // focus would light the instrument label.
     auto focusBackAtTheKeys = [&] {
         return QApplication::focusWidget() == w.key(0) && !highlight->isActive();
     };
-    QTest::mouseClick(label, Qt::LeftButton);
     QTest::keyClick(w.windowHandle(), Qt::Key_Escape); // Escape disables the input
     QCOMPARE(std::pair(input->isEnabled(), label->text()),
              std::pair(false, QStringLiteral("Send:")));

@@ -3,7 +3,6 @@
 #include "sharedplaysession.h"
 
 #include <QElapsedTimer>
-#include <QHostInfo>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -12,7 +11,6 @@
 #include <atomic>
 #include <functional>
 #include <future>
-#include <memory>
 #include <thread>
 
 #ifdef Q_OS_LINUX
@@ -120,7 +118,6 @@ class TestSharedPlaySession : public QObject
 private Q_SLOTS:
     void states_data();
     void states();
-    void messagesBothWays();
     void readsApart_data();
     void readsApart();
     void nothingLostWhileTheWindowLags();
@@ -180,9 +177,11 @@ void TestSharedPlaySession::states()
     if (ending == int(Ending::ServerCloses)) {
         relay.clients.first()->close();
     } else if (ending == int(Ending::Leave)) {
+        // A note read but not yet handled is not reported once the session has left.
+        relay.send("12");
+        QThread::msleep(100);
         session.leave();
         QTRY_COMPARE(relay.clients.first()->state(), QAbstractSocket::UnconnectedState);
-        relay.send("12"); // nothing of a connection left is reported
     }
     QTRY_COMPARE(failures.size(), failed ? 1 : 0);
     QTest::qWait(20);
@@ -200,37 +199,6 @@ void TestSharedPlaySession::states()
         QTRY_COMPARE(relay.reads,
                      QList<QByteArray>{": Connected to the Server with IP: 127.0.0.1"});
     }
-}
-
-void TestSharedPlaySession::messagesBothWays()
-{
-    Relay relay;
-    SharedPlaySession session(relay.server.serverPort());
-    QSignalSpy notes(&session, &SharedPlaySession::noteReceived);
-    QSignalSpy chats(&session, &SharedPlaySession::chatReceived);
-    session.sendNote(qint16(5)); // not connected: nothing goes
-    session.connectTo(QStringLiteral("127.0.0.1"));
-    QTRY_COMPARE(relay.reads.size(), 1);
-
-    // Each send waits for the one before, so that the relay reads them apart.
-    const QByteArray host = QHostInfo::localHostName().toLatin1();
-    const QList<std::pair<std::function<void()>, QByteArray>> sends{
-        {[&] { session.sendNote(qint16(40)); }, "40"},
-        {[&] { session.sendNote(QStringLiteral(" 7 ")); }, "7"},
-        {[&] { session.sendChatLine(QStringLiteral("a: b")); }, ":" + host + ": a: b"},
-    };
-    for (const auto& [send, expected] : sends) {
-        relay.reads.clear();
-        send();
-        QTRY_COMPARE(relay.reads, QList<QByteArray>{expected});
-    }
-
-    relay.send("12");
-    QTRY_COMPARE(notes.size(), 1);
-    relay.send(":ann: hi");
-    QTRY_COMPARE(chats.size(), 1);
-    QCOMPARE(notes.first().first().value<qint16>(), qint16(12));
-    QCOMPARE(chats.first().first().toString(), QStringLiteral("ann: hi"));
 }
 
 void TestSharedPlaySession::readsApart_data()
