@@ -7,10 +7,16 @@
 // 2. Chat flood: the peer sends 2 KB chat lines 300 times a second for 10 s; a key
 //    is pressed every 50 ms and the time until the window takes it is measured,
 //    with the program's memory before and after.
+// 3. Players at the same moment: the relay server in a thread of its own, the window
+//    and four (then eight) players who each send a chat line, then a note, at the
+//    same moment, 25 rounds; counts what the window read on its own.
 #include "clock.h"
 #include "desktop.h"
 #include "form1.h"
 #include "midiout.h"
+#ifdef QUORVEL_BENCH_RELAY
+#include "relayserver.h"
+#endif
 #include "stats.h"
 
 #include <QApplication>
@@ -18,16 +24,19 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QWindow>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <functional>
 #include <future>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -285,6 +294,84 @@ void chatFlood()
                 transcript->document()->characterCount() / 1024);
 }
 
+#ifdef QUORVEL_BENCH_RELAY
+void playersAtOnce(int players)
+{
+    constexpr int rounds = 25;
+    QThread relayThread;
+    auto* relay = new RelayServer;
+    relay->moveToThread(&relayThread);
+    relayThread.start();
+    quint16 port = 0;
+    QMetaObject::invokeMethod(
+        relay,
+        [relay, &port] {
+            if (relay->listen(QHostAddress::LocalHost, 0)) {
+                port = relay->serverPort();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    Window w(port);
+    w.out.notes.clear();
+    w.out.busyMs = 5; // the window's thread works on every note it sounds
+    auto* transcript = w.form.findChild<QPlainTextEdit*>(QStringLiteral("txtRx"));
+    transcript->clear();
+
+    std::atomic<bool> finished{false};
+    std::thread sender([&] {
+        std::vector<std::unique_ptr<QTcpSocket>> sockets;
+        for (int p = 0; p < players; ++p) {
+            auto socket = std::make_unique<QTcpSocket>();
+            socket->connectToHost(QHostAddress::LocalHost, port);
+            socket->waitForConnected(5000);
+            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            sockets.push_back(std::move(socket));
+        }
+        auto everyoneSends = [&](auto message) {
+            for (int p = 0; p < players; ++p) {
+                sockets[std::size_t(p)]->write(message(p));
+            }
+            for (auto& socket : sockets) {
+                socket->flush();
+            }
+            QThread::msleep(250);
+            for (auto& socket : sockets) {
+                socket->readAll();
+            }
+        };
+        for (int r = 0; r < rounds; ++r) {
+            everyoneSends([r](int p) {
+                return QStringLiteral(":p%1: r%2")
+                    .arg(p + 1)
+                    .arg(r, 2, 10, QLatin1Char('0'))
+                    .toLatin1();
+            });
+        }
+        for (int r = 0; r < rounds; ++r) {
+            everyoneSends([](int p) { return QByteArray::number(10 + p); });
+        }
+        finished = true;
+    });
+    while (!finished) {
+        wait(20);
+    }
+    wait(players * rounds * 6 + 200);
+    sender.join();
+    const QStringList lines = transcript->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+    const QRegularExpression alone(QStringLiteral("^p\\d+: r\\d\\d$"));
+    const auto chatsAlone = std::count_if(
+        lines.begin(), lines.end(), [&](const QString& l) { return alone.match(l).hasMatch(); });
+    std::printf("%d players at the same moment, %d rounds: %lld of %d chat lines and %lld of %d "
+                "notes read on their own\n",
+                players, rounds, qlonglong(chatsAlone), players * rounds,
+                qlonglong(w.out.notes.size()), players * rounds);
+    QMetaObject::invokeMethod(
+        relay, [relay] { delete relay; }, Qt::BlockingQueuedConnection);
+    relayThread.quit();
+    relayThread.wait();
+}
+#endif
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -293,14 +380,25 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    if (!args.contains(QStringLiteral("--flood-only"))) {
+    // Arguments name the parts to run (reads, flood, players); none runs them all.
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    const auto runs = [&](const char* part) {
+        return args.isEmpty() || args.contains(QString::fromLatin1(part));
+    };
+    if (runs("reads")) {
         for (double spacing : {1.0, 0.5, 0.2}) {
             readsApart(spacing);
         }
     }
-    if (!args.contains(QStringLiteral("--reads-only"))) {
+    if (runs("flood")) {
         chatFlood();
     }
+#ifdef QUORVEL_BENCH_RELAY
+    if (runs("players")) {
+        for (int players : {4, 8}) {
+            playersAtOnce(players);
+        }
+    }
+#endif
     return 0;
 }
