@@ -26,18 +26,23 @@ constexpr qint64 socketBufferBytes = 256 * 1024;
 
 // Runs in the reader's thread. Two messages are read apart only when the reader
 // wakes before the next one arrives, which a busy machine may not grant a thread
-// of ordinary priority. Linux ignores the priority a QThread asks for, so the
-// reader asks for a low realtime priority itself, below that of a synthesiser's
-// audio thread; where the system refuses it runs as an ordinary thread. It only
-// ever wakes to read what arrived, and stops reading while the window lags.
-void raiseReaderPriority()
+// of ordinary priority. Linux ignores the priority a QThread asks for, so while
+// connected the reader asks for a low realtime priority itself, below that of a
+// synthesiser's audio thread; where the system refuses it stays an ordinary
+// thread. It only wakes to read what arrived, and stops reading while the window
+// lags. The host look-up, whose threads would inherit the priority, runs before.
+void setRealtime(bool realtime)
 {
 #ifdef Q_OS_LINUX
     sched_param param{};
-    param.sched_priority = 5;
-    if (const int error = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param)) {
+    param.sched_priority = realtime ? 5 : 0;
+    if (const int error =
+            pthread_setschedparam(pthread_self(), realtime ? SCHED_FIFO : SCHED_OTHER, &param)) {
         qCDebug(lcSharedPlay) << "reader at ordinary priority:" << std::strerror(error);
     }
+#else
+    QThread::currentThread()->setPriority(realtime ? QThread::TimeCriticalPriority
+                                                   : QThread::NormalPriority);
 #endif
 }
 
@@ -64,6 +69,7 @@ public:
         connect(socket, &QTcpSocket::connected, this, [this, socket, joinNotice] {
             // Every message is written at once, never held back to join the next.
             socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            setRealtime(true);
             report([attempt = attempt_](SharedPlaySession* s) { s->linkConnected(attempt); });
             write(attempt_, joinNotice);
         });
@@ -101,6 +107,7 @@ public:
         socket_->deleteLater();
         socket_ = nullptr;
         backlog_.paused = false;
+        setRealtime(false);
     }
 
     // The session has caught up: read what waited meanwhile.
@@ -149,8 +156,7 @@ SharedPlaySession::SharedPlaySession(quint16 serverPort, QObject* parent)
     thread_.setObjectName(QStringLiteral("shared play"));
     link_->moveToThread(&thread_);
     connect(&thread_, &QThread::finished, link_, &QObject::deleteLater);
-    connect(&thread_, &QThread::started, link_, &raiseReaderPriority);
-    thread_.start(QThread::TimeCriticalPriority);
+    thread_.start();
 }
 
 SharedPlaySession::~SharedPlaySession()
