@@ -253,23 +253,24 @@ void TestSharedPlaySession::readsApart()
         handled = received.size();
         QTest::qWait(50);
     }
-    if (realtimePermitted()) {
-        QCOMPARE(received, sent);
-        return;
-    }
-    // An ordinary thread may wait for the processor longer than the spacing on a
-    // busy machine; reading in the window's thread would give one read in twenty.
+    // Handled in order, each on its own unless two were read together; reading in the
+    // window's thread would give one read in twenty. A busy machine may hold the
+    // system's delivery of a message up, or a reader it does not let run at realtime
+    // priority, so a few may still run together there.
     qsizetype apart = 0;
     qsizetype from = 0;
     for (const QByteArray& message : std::as_const(received)) {
-        if (const qsizetype at = sent.indexOf(message, from); at >= 0) {
+        const qsizetype at = sent.indexOf(message, from);
+        QVERIFY2(at >= 0 || !sent.contains(message), message.constData());
+        if (at >= 0) {
             ++apart;
             from = at + 1;
         }
     }
-    qInfo("%lld of %lld read on their own at ordinary priority", qlonglong(apart),
-          qlonglong(sent.size()));
-    QVERIFY(apart > sent.size() / 2);
+    // A read of two messages may still look like the first one, a note.
+    apart -= sent.size() - received.size();
+    qInfo("%lld of %lld read on their own", qlonglong(apart), qlonglong(sent.size()));
+    QVERIFY(apart >= (realtimePermitted() ? 95 : 50));
 }
 
 // A peer far faster than the window: the session stops reading while too much waits
