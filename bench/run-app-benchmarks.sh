@@ -10,7 +10,7 @@ trap 'pulseaudio --kill 2>/dev/null || true; rm -rf "$runtime"' EXIT
 pulseaudio --daemonize=yes --exit-idle-time=-1 --disallow-exit -n \
     --load=module-null-sink --load=module-native-protocol-unix >/dev/null 2>&1 || true
 sleep 1
-for bench in ${BENCHES:-"$build"/bench/bench_startup "$build"/bench/bench_keylatency "$build"/bench/bench_replay}; do
+for bench in ${BENCHES:-"$build"/bench/bench_startup "$build"/bench/bench_keylatency "$build"/bench/bench_replay "$build"/bench/bench_sharedplay}; do
     [ -x "$bench" ] || continue
     echo "== $(basename "$bench")"
     xvfb-run -a -s "-screen 0 1280x800x24" "$bench"

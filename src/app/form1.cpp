@@ -4,6 +4,7 @@
 #include "filepresent.h"
 #include "keycodes.h"
 #include "pianokey.h"
+#include "sharedplaysession.h"
 #include "twips.h"
 #include "widgets.h"
 
@@ -21,6 +22,7 @@ Form1::Form1(Services services, QWidget* parent)
     : QMainWindow(parent)
     , services_(std::move(services))
     , notes_(*services_.midi)
+    , session_(std::make_unique<SharedPlaySession>(services_.serverPort))
 {
     Q_ASSERT(services_.midi && services_.desktop && services_.clock);
     setObjectName(QStringLiteral("Form1"));
@@ -32,6 +34,7 @@ Form1::Form1(Services services, QWidget* parent)
     createControls();
     fixWindowSize(0);
     connectPlayer();
+    connectSession();
 }
 
 Form1::~Form1() = default;

@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class ClickLabel;
@@ -25,11 +26,11 @@ class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
-class QTcpSocket;
 class QTimer;
 class Form2;
 class frmAbout;
 class hlpfrm;
+class SharedPlaySession;
 struct SettingsValues;
 
 // The piano's main window: the keys, the instrument bar, the recorder and player,
@@ -91,12 +92,12 @@ public:
     void mnufileclear_Click();
     void kestrune_Click();
 
-    // Shared play (form1network.cpp).
+    // Shared play (form1network.cpp); the connection itself is the session's.
     void SendNote(qint16 keyIndex);
     void SendNoteText(const QString& keyLine);
     void SendChatLine(const QString& text);
-    void SendJoinNotice();
-    void wsk_DataArrival();
+    void wsk_DataArrival(qint16 keyIndex);
+    void wsk_DataArrival(const QString& chatLine);
     void Command1_Click();
     void StatusBar1_PanelDblClick();
     void mnufileConnect_Click();
@@ -105,8 +106,7 @@ public:
     void Label1_Click();
     bool txtSend_KeyPress(int keyAscii); // true when the key is swallowed
     void mnuserv_Click();
-    [[nodiscard]] int socketState() const; // 7 connected, 0 closed, anything else neither
-    [[nodiscard]] bool connected() const { return socketState() == 7; }
+    [[nodiscard]] bool connected() const;
 
     // Secondary windows (form1windows.cpp).
     void mnuSet_Click();
@@ -172,7 +172,6 @@ private:
         QAction* mnuAbout = nullptr;
         QTimer* Timer1 = nullptr;
         QTimer* Timer3 = nullptr;
-        QTcpSocket* wsk = nullptr;
     };
 
     // form1layout.cpp
@@ -208,7 +207,12 @@ private:
     void playerFinished(int stoppedAtLine);
 
     // form1network.cpp
-    void sendMessage(const QByteArray& message);
+    void connectSession();
+    [[nodiscard]] QString serverAddress() const;
+    [[nodiscard]] QString serverProgram() const; // empty when there is none
+    void showChatArea();
+    void workOffline();
+    void focusKeysInsteadOf(QWidget* leaving);
 
     [[nodiscard]] QString dataFile(const char* name) const;
     [[nodiscard]] bool dataFilePresent(const char* name) const;
@@ -228,7 +232,6 @@ private:
     QString delayDefault_;
     qint32 normalHeight_ = 0;
     QString skinColor_;
-    QString serverAddress_;
 
     // They live as long as the window object, across restarts.
     Recorder recorder_{*services_.clock, services_.dataFolder};
@@ -240,4 +243,6 @@ private:
     QPointer<Form2> settingsWindow_;
     QPointer<frmAbout> aboutWindow_;
     QPointer<hlpfrm> guideWindow_;
+
+    std::unique_ptr<SharedPlaySession> session_;
 };

@@ -82,7 +82,7 @@ void Form1::playOrSend(qint16 keyIndex)
     // Connected, the key goes to the other players and sounds when it comes back.
     if (connected()) {
         SendNote(keyIndex);
-        setTitle(QStringLiteral("Quorvel Piano -") + serverAddress_);
+        setTitle(QStringLiteral("Quorvel Piano -") + serverAddress());
         return;
     }
     PlayKey(keyIndex);

@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <functional>
@@ -238,9 +237,6 @@ void Form1::createControls()
     c.Timer3->setObjectName(QStringLiteral("Timer3"));
     c.Timer3->setInterval(2000);
 
-    c.wsk = new QTcpSocket(c.surface);
-    c.wsk->setObjectName(QStringLiteral("wsk"));
-
     c_ = c;
     setMenuBar(c_.menuBar);
     setCentralWidget(c_.surface);
@@ -258,7 +254,6 @@ void Form1::discardControls()
     // so they are detached now and deleted once the event loop is back.
     c_.Timer1->stop();
     c_.Timer3->stop();
-    c_.wsk->abort();
     const std::array<QWidget*, 3> parts{takeCentralWidget(), c_.menuBar, c_.StatusBar1};
     for (QWidget* part : parts) {
         for (QAction* action : part->findChildren<QAction*>()) {
@@ -331,7 +326,4 @@ void Form1::connectControls()
     }
     connect(c_.Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(c_.Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
-    connect(c_.wsk, &QTcpSocket::connected, this, &Form1::wsk_Connect);
-    connect(c_.wsk, &QTcpSocket::readyRead, this, &Form1::wsk_DataArrival);
-    connect(c_.wsk, &QTcpSocket::errorOccurred, this, &Form1::wsk_Error);
 }

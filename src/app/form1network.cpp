@@ -1,145 +1,138 @@
-// Shared play: the connection to the relay server, the messages and the chat.
+// Shared play: the window's side of the session with the relay server, and the chat.
 #include "form1.h"
 
+#include "chattranscript.h"
 #include "contact.h"
 #include "datafolder.h"
 #include "desktop.h"
 #include "filepresent.h"
+#include "pianokey.h"
+#include "sharedplaysession.h"
 #include "widgets.h"
-#include "wiremessages.h"
 
 #include <QAction>
-#include <QHostInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTcpSocket>
-#include <QTextCursor>
 
-int Form1::socketState() const
+void Form1::connectSession()
 {
-    switch (c_.wsk ? c_.wsk->state() : QAbstractSocket::UnconnectedState) {
-    case QAbstractSocket::UnconnectedState:
-        return 0;
-    case QAbstractSocket::BoundState:
-        return 1;
-    case QAbstractSocket::ListeningState:
-        return 2;
-    case QAbstractSocket::HostLookupState:
-        return 4;
-    case QAbstractSocket::ConnectingState:
-        return 6;
-    case QAbstractSocket::ConnectedState:
-        return 7;
-    case QAbstractSocket::ClosingState:
-        return 8;
-    }
-    return 9;
+    // The session outlives the controls: a restart of the window leaves it and
+    // keeps it.
+    connect(session_.get(), &SharedPlaySession::connected, this, &Form1::wsk_Connect);
+    connect(session_.get(), &SharedPlaySession::failed, this, &Form1::wsk_Error);
+    connect(session_.get(), &SharedPlaySession::noteReceived, this,
+            qOverload<qint16>(&Form1::wsk_DataArrival));
+    connect(session_.get(), &SharedPlaySession::chatReceived, this,
+            qOverload<const QString&>(&Form1::wsk_DataArrival));
 }
 
-void Form1::sendMessage(const QByteArray& message)
+bool Form1::connected() const
 {
-    // Each message leaves at once, in a send of its own: a receiver takes one read as
-    // one message, so two messages must not travel together.
-    c_.wsk->write(message);
-    c_.wsk->flush();
+    return session_->isConnected();
+}
+
+QString Form1::serverAddress() const
+{
+    return session_->serverAddress();
 }
 
 void Form1::SendNote(qint16 keyIndex)
 {
-    sendMessage(wire::noteMessage(keyIndex));
+    session_->sendNote(keyIndex);
 }
 
 void Form1::SendNoteText(const QString& keyLine)
 {
-    sendMessage(wire::noteMessage(keyLine));
+    session_->sendNote(keyLine);
 }
 
 void Form1::SendChatLine(const QString& text)
 {
-    sendMessage(wire::chatMessage(QHostInfo::localHostName(), text));
+    session_->sendChatLine(text);
 }
 
-void Form1::SendJoinNotice()
+void Form1::wsk_DataArrival(qint16 keyIndex)
 {
-    sendMessage(wire::joinNotice(serverAddress_));
+    showChatArea();
+    PlayKey(keyIndex);
+    ReleaseKey(keyIndex);
+    c_.instru->setText(QStringLiteral("Shared Music Play"));
 }
 
-void Form1::wsk_DataArrival()
+void Form1::wsk_DataArrival(const QString& chatLine)
+{
+    showChatArea();
+    chattranscript::addOnTop(*c_.txtRx->document(), chatLine);
+    c_.instru->setText(QStringLiteral("Shared Music Play"));
+}
+
+void Form1::showChatArea()
 {
     c_.txtRx->show();
     c_.txtSend->show();
     c_.Label1->show();
-    const wire::Received message = wire::parse(c_.wsk->readAll());
-    if (message.kind == wire::Received::Kind::Chat) {
-        // The newest line goes on top; the text is shown as it came, never as markup.
-        QTextCursor cursor(c_.txtRx->document());
-        cursor.movePosition(QTextCursor::Start);
-        cursor.insertText(message.chatLine + u'\n');
-    } else if (message.kind == wire::Received::Kind::Note) {
-        PlayKey(message.keyIndex);
-        ReleaseKey(message.keyIndex);
-    }
-    c_.instru->setText(QStringLiteral("Shared Music Play"));
 }
 
 void Form1::Command1_Click()
 {
-    const QString address =
-        services_.desktop->askText(this, QStringLiteral("Please enter the Server's IP address"));
-    serverAddress_ = address;
-    c_.wsk->abort();
-    c_.wsk->connectToHost(address, services_.serverPort);
-    c_.Command1->setEnabled(false);
+    session_->connectTo(
+        services_.desktop->askText(this, QStringLiteral("Please enter the Server's IP address")));
+    c_.Command1->setEnabled(session_->isIdle());
 }
 
 void Form1::StatusBar1_PanelDblClick()
 {
-    if (c_.Command1->isEnabled()) {
+    if (session_->isIdle()) {
         Command1_Click();
     }
 }
 
 void Form1::mnufileConnect_Click()
 {
-    if (c_.Command1->isEnabled()) {
-        if (socketState() == 0) {
-            Command1_Click();
-        } else {
-            c_.wsk->abort();
-        }
-        return;
-    }
-    if (socketState() == 7) {
-        c_.wsk->abort();
+    if (session_->isIdle()) {
+        Command1_Click();
+    } else if (session_->isConnected()) {
+        session_->leave();
         c_.Command1->setEnabled(true);
-        c_.txtSend->hide();
-        c_.txtRx->hide();
-        c_.Label1->hide();
-        c_.instru->setText(QStringLiteral("Now Working Offline"));
+        workOffline();
     }
 }
 
 void Form1::wsk_Connect()
 {
-    // Every message is written at once, never held back to be joined with the next.
-    c_.wsk->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     c_.instru->setText(QStringLiteral("Connected to Server"));
-    SendJoinNotice();
 }
 
 void Form1::wsk_Error()
 {
-    // Also reached when the server closes the connection: the window is idle again
-    // and a new connection can be made.
-    c_.wsk->abort();
     c_.Command1->setEnabled(true);
     c_.instru->setText(QStringLiteral("Connection failed."));
+}
+
+void Form1::workOffline()
+{
+    focusKeysInsteadOf(c_.txtSend);
+    c_.txtSend->hide();
+    c_.txtRx->hide();
+    c_.Label1->hide();
+    c_.instru->setText(QStringLiteral("Now Working Offline"));
+}
+
+void Form1::focusKeysInsteadOf(QWidget* leaving)
+{
+    // A control that is disabled or hidden hands the focus on to the next one, the
+    // instrument bar, whose focus lights the instrument label; playing goes on at
+    // the keys instead.
+    if (focusWidget() == leaving) {
+        c_.keys[0]->setFocus();
+    }
 }
 
 void Form1::Label1_Click()
 {
     if (c_.txtSend->isEnabled()) {
+        focusKeysInsteadOf(c_.txtSend);
         c_.txtSend->setEnabled(false);
         c_.Label1->setText(QStringLiteral("Send:"));
     } else {
@@ -156,28 +149,33 @@ bool Form1::txtSend_KeyPress(int keyAscii)
         return true;
     }
     if (keyAscii == 13) {
-        if (socketState() == 7) {
+        if (session_->isConnected()) {
             SendChatLine(c_.txtSend->text());
             c_.txtSend->clear();
         } else {
-            c_.txtSend->hide();
-            c_.txtRx->hide();
-            c_.Label1->hide();
-            c_.instru->setText(QStringLiteral("Now Working Offline"));
+            workOffline();
         }
         return true;
     }
     return false;
 }
 
-void Form1::mnuserv_Click()
+QString Form1::serverProgram() const
 {
     // The server program may be put in the data folder or beside the piano.
-    QString program = programFile(services_.dataFolder, QStringLiteral("trelvane"));
-    if (!FilePresent(program)) {
-        program = programFile(services_.programFolder, QStringLiteral("trelvane"));
+    for (const QString& folder : {services_.dataFolder, services_.programFolder}) {
+        const QString program = programFile(folder, QStringLiteral("trelvane"));
+        if (FilePresent(program)) {
+            return program;
+        }
     }
-    if (FilePresent(program) && c_.mnuserv->isEnabled()) {
+    return {};
+}
+
+void Form1::mnuserv_Click()
+{
+    const QString program = serverProgram();
+    if (!program.isEmpty() && c_.mnuserv->isEnabled()) {
         services_.desktop->startProgram(program);
         c_.mnuserv->setEnabled(false);
         return;

@@ -6,6 +6,7 @@
 #include "filepresent.h"
 #include "pianokey.h"
 #include "settingsfile.h"
+#include "sharedplaysession.h"
 #include "textfile.h"
 #include "textrules.h"
 #include "twips.h"
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace {
 
@@ -61,9 +63,7 @@ void Form1::Form_Load()
     if (FilePresent(programFile(services_.programFolder, QStringLiteral("kestrune")))) {
         c_.kestrune->setEnabled(true);
     }
-    // The server program may be put in the data folder or beside the piano.
-    if (FilePresent(programFile(services_.dataFolder, QStringLiteral("trelvane"))) ||
-        FilePresent(programFile(services_.programFolder, QStringLiteral("trelvane")))) {
+    if (!serverProgram().isEmpty()) {
         c_.mnuserv->setEnabled(true);
     }
 
@@ -148,6 +148,11 @@ void Form1::setBackColor(const QColor& color)
 void Form1::Form_Unload()
 {
     notes_.closeDevice();
+    // The window's work ends with it, though another of the program's windows may
+    // keep the program running: no more ticks, no replay, no connection.
+    c_.Timer1->stop();
+    player_.switchTimerOff();
+    session_->leave();
 }
 
 void Form1::Form_Activate()

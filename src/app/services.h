@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wiremessages.h"
+
 #include <QString>
 
 class Clock;
@@ -13,7 +15,7 @@ struct Services
     MidiOut* midi = nullptr;
     Desktop* desktop = nullptr;
     Clock* clock = nullptr;
-    QString dataFolder;        // the folder of settings, colours, recordings and the guide page
-    QString programFolder;     // the folder of the program and the files shipped beside it
-    quint16 serverPort = 9352; // the relay server's port
+    QString dataFolder;    // the folder of settings, colours, recordings and the guide page
+    QString programFolder; // the folder of the program and the files shipped beside it
+    quint16 serverPort = wire::serverPort; // the relay server's port
 };

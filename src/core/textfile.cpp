@@ -121,7 +121,13 @@ QByteArray toLatin1(QStringView text)
 {
     QByteArray bytes;
     bytes.reserve(text.size());
-    for (const QChar c : text) {
+    // A character beyond the Basic Multilingual Plane is two UTF-16 units but one
+    // character, so one '?'.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        }
         bytes.append(c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?');
     }
     return bytes;

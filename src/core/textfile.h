@@ -61,8 +61,9 @@ private:
 // `error` to a sentence for the user when anything fails.
 [[nodiscard]] bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error);
 
-// Text as the piano stores it: one byte per character, '?' for a character that
-// Latin-1 cannot hold.
+// Text as the piano stores and sends it: one byte per character, '?' for a character
+// that Latin-1 cannot hold (one '?' for a character outside the Basic Multilingual
+// Plane, and for a lone surrogate).
 [[nodiscard]] QByteArray toLatin1(QStringView text);
 
 } // namespace textfile

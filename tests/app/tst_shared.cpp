@@ -2,6 +2,7 @@
 // socket that sees the bytes on the wire.
 #include "pianofixture.h"
 #include "pianokey.h"
+#include "playbacktimer.h"
 #include "relayserver.h"
 #include "widgets.h"
 
@@ -14,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -30,11 +32,6 @@ public:
         socket.waitForConnected(2000);
         socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     }
-    void send(const QByteArray& bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
     QTcpSocket socket;
     QList<QByteArray> reads;
 };
@@ -48,15 +45,12 @@ class TestShared : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void connectSendsTheJoinNotice();
-    void notesGoToEveryCopy();
-    void chatLines();
-    void receivedMessages_data();
-    void receivedMessages();
-    void chatInputAndLeaving();
+    void connectAndPlay();
+    void chatAndLeaving();
     void errorsAndReconnecting();
     void playbackAndRecordingWhileConnected();
     void startServerMenu();
+    void connectionEndsWithTheWindow();
 
 private:
     // Connects a window to the relay through the status bar, as a user does.
@@ -83,33 +77,12 @@ void TestShared::connectWindow(PianoFixture& f)
     f.desktop.answers.append(QStringLiteral("127.0.0.1"));
     auto* status = f.find<PanelStatusBar>("StatusBar1");
     QTest::mouseDClick(status->panel(2), Qt::LeftButton);
-    QTRY_COMPARE(f.form->socketState(), 7);
+    QTRY_COMPARE(f.form->connected(), true);
     // The join notice comes back and opens the chat area.
     QTRY_VERIFY(!f.find<QWidget>("txtRx")->isHidden());
 }
 
-void TestShared::connectSendsTheJoinNotice()
-{
-    Observer observer(port_);
-    PianoFixture f;
-    f.serverPort = port_;
-    Form1& w = f.start();
-    connectWindow(f);
-    QCOMPARE(f.desktop.prompts, QStringList{"Please enter the Server's IP address"});
-    QTRY_COMPARE(observer.reads, QList<QByteArray>{": Connected to the Server with IP: 127.0.0.1"});
-    QCOMPARE(f.find<QPlainTextEdit>("txtRx")->toPlainText(),
-             QStringLiteral(" Connected to the Server with IP: 127.0.0.1\n"));
-    QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Shared Music Play"));
-    QVERIFY(!f.find<QPushButton>("Command1")->isEnabled());
-    // While connected the replay label shows it.
-    w.Timer1_Timer();
-    QCOMPARE(f.find<ClickLabel>("Label4")->textColor(), QColor(192, 64, 0));
-    // A second double click does nothing while connected.
-    QTest::mouseDClick(f.find<PanelStatusBar>("StatusBar1")->panel(0), Qt::LeftButton);
-    QCOMPARE(f.desktop.prompts.size(), 1);
-}
-
-void TestShared::notesGoToEveryCopy()
+void TestShared::connectAndPlay()
 {
     PianoFixture a;
     a.serverPort = port_;
@@ -117,9 +90,22 @@ void TestShared::notesGoToEveryCopy()
     b.serverPort = port_;
     Form1& wb = b.start();
     connectWindow(b);
+    Observer observer(port_);
     Form1& wa = a.start();
     connectWindow(a);
-    Observer observer(port_);
+    QCOMPARE(a.desktop.prompts, QStringList{"Please enter the Server's IP address"});
+    QTRY_COMPARE(observer.reads, QList<QByteArray>{": Connected to the Server with IP: 127.0.0.1"});
+    QCOMPARE(a.find<QPlainTextEdit>("txtRx")->toPlainText(),
+             QStringLiteral(" Connected to the Server with IP: 127.0.0.1\n"));
+    QCOMPARE(a.find<QLabel>("instru")->text(), QStringLiteral("Shared Music Play"));
+    QVERIFY(!a.find<QPushButton>("Command1")->isEnabled());
+    wa.Timer1_Timer(); // while connected the replay label shows it
+    QCOMPARE(a.find<ClickLabel>("Label4")->textColor(), QColor(192, 64, 0));
+    // A second double click does nothing while connected.
+    QTest::mouseDClick(a.find<PanelStatusBar>("StatusBar1")->panel(0), Qt::LeftButton);
+    QCOMPARE(a.desktop.prompts.size(), 1);
+
+    observer.reads.clear();
     a.midi.clear();
     b.midi.clear();
     tap(wa, Qt::Key_Z);
@@ -136,7 +122,7 @@ void TestShared::notesGoToEveryCopy()
     QTRY_COMPARE(observer.reads, (QList<QByteArray>{"0", "40", "-1"}));
 }
 
-void TestShared::chatLines()
+void TestShared::chatAndLeaving()
 {
     PianoFixture f;
     f.serverPort = port_;
@@ -144,83 +130,44 @@ void TestShared::chatLines()
     connectWindow(f);
     Observer observer(port_);
     auto* input = f.find<QLineEdit>("txtSend");
-    QTest::mouseClick(f.find<QWidget>("Label1"), Qt::LeftButton);
-    QVERIFY(input->isEnabled());
-    QCOMPARE(f.find<QLabel>("Label1")->text(), QStringLiteral("Disable:"));
+    auto* label = f.find<QLabel>("Label1");
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(std::pair(input->isEnabled(), label->text()),
+             std::pair(true, QStringLiteral("Disable:")));
     input->setText(QStringLiteral("hi: there"));
     QTest::keyClick(w.windowHandle(), Qt::Key_Return);
-    const QByteArray expected = ":" + QHostInfo::localHostName().toLatin1() + ": hi: there";
-    QTRY_COMPARE(observer.reads, QList<QByteArray>{expected});
+    const QByteArray host = QHostInfo::localHostName().toLatin1();
+    QTRY_COMPARE(observer.reads, QList<QByteArray>{":" + host + ": hi: there"});
     QVERIFY(input->text().isEmpty());
     // An empty line is still sent; each new line goes on top of the transcript.
     QTest::qWait(20);
     QTest::keyClick(w.windowHandle(), Qt::Key_Return);
     QTRY_COMPARE(observer.reads.size(), 2);
-    QCOMPARE(observer.reads[1], ":" + QHostInfo::localHostName().toLatin1() + ": ");
+    QCOMPARE(observer.reads[1], ":" + host + ": ");
     QTRY_VERIFY(f.find<QPlainTextEdit>("txtRx")->toPlainText().startsWith(
-        QHostInfo::localHostName() + QStringLiteral(": \n") + QHostInfo::localHostName() +
-        QStringLiteral(": hi: there\n")));
-}
+        QString::fromLatin1(host + ": \n" + host + ": hi: there\n")));
 
-void TestShared::receivedMessages_data()
-{
-    // clang-format off
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QList<int>>("notes");
-    QTest::addColumn<QString>("transcriptTop");
-    QTest::newRow("a note") << QByteArray("12") << QList<int>{71} << QString();
-    QTest::newRow("leading blanks") << QByteArray("  7") << QList<int>{66} << QString();
-    QTest::newRow("a letter sounds key 0") << QByteArray("x") << QList<int>{59} << QString();
-    QTest::newRow("minus one sounds nothing") << QByteArray("-1") << QList<int>{} << QString();
-    QTest::newRow("two notes run together sound nothing") << QByteArray("1214") << QList<int>{}
-        << QString();
-    QTest::newRow("chat keeps its colons") << QByteArray(":ann: a:b") << QList<int>{}
-        << QStringLiteral("ann: a:b");
-    QTest::newRow("markup is plain text") << QByteArray(":<b>big</b> &amp;") << QList<int>{}
-        << QStringLiteral("<b>big</b> &amp;");
-    // clang-format on
-}
-
-void TestShared::receivedMessages()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QList<int>, notes);
-    QFETCH(QString, transcriptTop);
-    PianoFixture f;
-    f.serverPort = port_;
-    f.start();
-    connectWindow(f);
-    Observer observer(port_);
-    f.midi.clear();
-    f.find<QLabel>("instru")->clear();
-    observer.send(bytes);
-    QTRY_COMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Shared Music Play"));
-    QCOMPARE(noteOns(f.midi), notes);
-    if (!transcriptTop.isEmpty()) {
-        QVERIFY(f.find<QPlainTextEdit>("txtRx")->toPlainText().startsWith(transcriptTop + u'\n'));
-    }
-}
-
-void TestShared::chatInputAndLeaving()
-{
-    PianoFixture f;
-    f.serverPort = port_;
-    Form1& w = f.start();
-    connectWindow(f);
-    auto* input = f.find<QLineEdit>("txtSend");
-    auto* label = f.find<QLabel>("Label1");
-    QTest::mouseClick(label, Qt::LeftButton);
+    auto* highlight = f.find<QTimer>("Timer3");
+    // The input gives the focus back to the keys, not to the instrument bar, whose
+    // focus would light the instrument label.
+    auto focusBackAtTheKeys = [&] {
+        return QApplication::focusWidget() == w.key(0) && !highlight->isActive();
+    };
     QTest::keyClick(w.windowHandle(), Qt::Key_Escape); // Escape disables the input
     QCOMPARE(std::pair(input->isEnabled(), label->text()),
              std::pair(false, QStringLiteral("Send:")));
+    QVERIFY(focusBackAtTheKeys());
     QTest::mouseClick(label, Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), input);
+    QTest::mouseClick(label, Qt::LeftButton); // so does a click on the label
+    QVERIFY(focusBackAtTheKeys());
+    QTest::mouseClick(label, Qt::LeftButton);
     input->setText(QStringLiteral("unsent"));
 
     // Choosing Connect while connected leaves shared play; notes sound locally again.
     f.find<QAction>("mnufileConnect")->trigger();
     QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Now Working Offline"));
-    QCOMPARE(w.socketState(), 0);
+    QCOMPARE(w.connected(), false);
     QVERIFY(input->isHidden() && f.find<QWidget>("txtRx")->isHidden());
     QVERIFY(f.find<QPushButton>("Command1")->isEnabled());
     f.midi.clear();
@@ -235,10 +182,11 @@ void TestShared::chatInputAndLeaving()
     QVERIFY(input->isHidden());
     QCOMPARE(input->text(), QStringLiteral("unsent"));
     QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Now Working Offline"));
+    QVERIFY(focusBackAtTheKeys());
 
     f.desktop.answers.append(QStringLiteral("127.0.0.1")); // Connect again connects
     f.find<QAction>("mnufileConnect")->trigger();
-    QTRY_COMPARE(w.socketState(), 7);
+    QTRY_COMPARE(w.connected(), true);
 }
 
 void TestShared::errorsAndReconnecting()
@@ -249,15 +197,15 @@ void TestShared::errorsAndReconnecting()
     connectWindow(f);
     relay_.reset(); // the server stops mid-session: handled as an error
     QTRY_COMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Connection failed."));
-    QCOMPARE(w.socketState(), 0);
+    QCOMPARE(w.connected(), false);
     QVERIFY(f.find<QPushButton>("Command1")->isEnabled());
     QVERIFY(!f.find<QWidget>("txtRx")->isHidden()); // the chat area stays
 
-    // Nobody listens now: the attempt fails the same way, and so does an empty
-    // address; the window can always try again.
-    f.desktop.answers = QStringList{"127.0.0.1", ""};
+    // Nobody listens now: the attempt fails the same way, and so do an empty address
+    // and one that fails inside the connect; the window can always try again.
+    f.desktop.answers = QStringList{"127.0.0.1", "", "224.0.0.1"};
     auto* status = f.find<PanelStatusBar>("StatusBar1");
-    for (int attempt = 1; attempt <= 2; ++attempt) {
+    for (int attempt = 1; attempt <= 3; ++attempt) {
         f.find<QLabel>("instru")->clear();
         QTest::mouseDClick(status->panel(0), Qt::LeftButton);
         QTRY_COMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Connection failed."));
@@ -267,8 +215,8 @@ void TestShared::errorsAndReconnecting()
     QVERIFY(relay_->listen(QHostAddress::LocalHost, port_));
     f.desktop.answers.append(QStringLiteral("127.0.0.1"));
     QTest::mouseDClick(status->panel(0), Qt::LeftButton);
-    QTRY_COMPARE(w.socketState(), 7);
-    QCOMPARE(f.desktop.prompts.size(), 4);
+    QTRY_COMPARE(w.connected(), true);
+    QCOMPARE(f.desktop.prompts.size(), 5);
 }
 
 void TestShared::playbackAndRecordingWhileConnected()
@@ -326,6 +274,33 @@ void TestShared::startServerMenu()
     g.start();
     g.find<QAction>("mnuserv")->trigger();
     QCOMPARE(g.desktop.startedPrograms, QStringList{g.dataPath(QStringLiteral("trelvane"))});
+}
+
+void TestShared::connectionEndsWithTheWindow()
+{
+    PianoFixture f;
+    f.serverPort = port_;
+    Form1& w = f.start();
+    connectWindow(f);
+    QCOMPARE(relay_->clientCount(), 1);
+    // A restart (Clear playlist) ends the connection; the new window is idle.
+    f.find<QAction>("mnufileclear")->trigger();
+    QTRY_COMPARE(relay_->clientCount(), 0);
+    QVERIFY(!w.connected() && f.find<QWidget>("txtRx")->isHidden());
+    connectWindow(f);
+
+    f.writeData(QStringLiteral("piano.ini"), recordingLines({0, 500}));
+    f.writeData(QStringLiteral("pianon.ini"), recordingLines({3, 4}));
+    w.Label4_Click(); // a replay sending to the others
+    QVERIFY(f.find<PlaybackTimer>("Timer2")->isEnabled());
+    auto* recorderTick = f.find<QTimer>("Timer1");
+    w.mnuAbout_Click(); // keeps the program running after the main window closes
+
+    w.close();
+    QVERIFY(!f.find<PlaybackTimer>("Timer2")->isEnabled());
+    QVERIFY(!recorderTick->isActive());
+    QVERIFY(!w.connected());
+    QTRY_COMPARE(relay_->clientCount(), 0);
 }
 
 QTEST_MAIN(TestShared)
