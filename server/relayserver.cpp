@@ -8,6 +8,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#ifdef Q_OS_LINUX
+#include <poll.h>
+#endif
+
 #include <algorithm>
 
 Q_LOGGING_CATEGORY(lcRelay, "quorvel.relay")
@@ -23,6 +27,26 @@ constexpr qint64 messageOverhead = 64;
 // The kernel's send buffer per client. Kept small so that a client that stops reading
 // soon shows in the relay's own count of unsent bytes.
 constexpr int kernelSendBuffer = 64 * 1024;
+
+// Connections the system completes for the relay before it accepts them. Qt's default of
+// 50 made a burst of connections wait a second each once the relay was busy for a moment;
+// this leaves room for every client of the bound reconnecting at once, several times over.
+constexpr int listenBacklog = 256;
+
+// True when the client has closed its end or reset the connection. A write then makes the
+// client's system answer with a reset, and the write after it fails inside Qt, which closes
+// the socket and discards whatever the client sent before it left that the relay has not
+// read yet. Elsewhere than on Linux this is not known and the relay writes on.
+bool peerHasClosed(const QTcpSocket& socket)
+{
+#ifdef Q_OS_LINUX
+    pollfd state = {int(socket.socketDescriptor()), POLLRDHUP, 0};
+    return ::poll(&state, 1, 0) > 0 && (state.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+#else
+    Q_UNUSED(socket);
+    return false;
+#endif
+}
 
 QString describePeer(const QTcpSocket& socket)
 {
@@ -55,6 +79,9 @@ struct RelayServer::Client
     InputBudget budget;
     bool waitingForBudget = false;
     bool writing = false;
+    // The client has closed its end: nothing more is written to it, but what it sent is
+    // still read and passed on.
+    bool leaving = false;
     bool gone = false;
 };
 
@@ -65,6 +92,7 @@ RelayServer::RelayServer(RelayLimits limits, QObject* parent)
     , wakeTimer_(new WakeTimer(this))
 {
     limits_.maxChunkBytes = std::max<qint64>(limits_.maxChunkBytes, 1);
+    server_->setListenBacklogSize(listenBacklog);
     connect(server_, &QTcpServer::newConnection, this, &RelayServer::acceptPending);
     connect(wakeTimer_, &WakeTimer::timeout, this, &RelayServer::wake);
 }
@@ -134,18 +162,16 @@ void RelayServer::acceptPending()
             writeDue(*client, at);
             armWake();
         });
-        connect(socket, &QTcpSocket::disconnected, this,
-                [this, client] { drop(*client, Reason::Left); });
-        connect(socket, &QTcpSocket::errorOccurred, this,
-                [this, client] { drop(*client, Reason::Left); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, client] { finish(*client); });
+        connect(socket, &QTcpSocket::errorOccurred, this, [this, client] { finish(*client); });
         qCInfo(lcRelay).noquote() << client->peer << "connected," << clientsText(clientCount());
     }
 }
 
-void RelayServer::readFrom(Client& client, Time now)
+void RelayServer::readFrom(Client& client, Time now, Budget budget)
 {
     while (!client.gone && client.socket->bytesAvailable() > 0) {
-        if (!client.budget.canRead(now)) {
+        if (budget == Budget::Keep && !client.budget.canRead(now)) {
             client.waitingForBudget = true;
             return;
         }
@@ -158,10 +184,22 @@ void RelayServer::readFrom(Client& client, Time now)
     }
 }
 
+void RelayServer::finish(Client& client)
+{
+    if (client.gone)
+        return;
+    // Qt discards what it still holds of the client once this returns. It is at most one
+    // chunk, as much as a new client may send at once, so it goes on whatever the budget.
+    client.leaving = true;
+    readFrom(client, Clock::now(), Budget::Ignore);
+    drop(client, Reason::Left);
+    armWake();
+}
+
 void RelayServer::relay(const QByteArray& chunk, Time now)
 {
     for (Client* client : snapshot()) {
-        if (client->gone)
+        if (client->gone || client->leaving)
             continue;
         client->queue.push(chunk, now);
         writeDue(*client, now);
@@ -176,6 +214,14 @@ void RelayServer::writeDue(Client& client, Time now)
     // A message goes to the socket only once the one before it is with the network in
     // full, so that no send carries the end of one message together with the next.
     while (!client.gone && client.socket->bytesToWrite() == 0) {
+        const std::optional<Time> due = client.queue.nextDue();
+        if (!due || *due > now)
+            break;
+        if (peerHasClosed(*client.socket)) {
+            client.leaving = true;
+            client.queue.clear();
+            break;
+        }
         const std::optional<QByteArray> message = client.queue.popDue(now);
         if (!message)
             break;

@@ -62,7 +62,13 @@ private:
     using Time = std::chrono::steady_clock::time_point;
 
     void acceptPending();
-    void readFrom(Client& client, Time now);
+    enum class Budget {
+        Keep,
+        Ignore
+    };
+    void readFrom(Client& client, Time now, Budget budget = Budget::Keep);
+    // The client's connection has ended: passes on what is left of it, then drops it.
+    void finish(Client& client);
     void relay(const QByteArray& chunk, Time now);
     void writeDue(Client& client, Time now);
     void wake();
