@@ -134,7 +134,9 @@ void RelayServer::acceptPending()
 {
     const Time now = Clock::now();
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
-        if (clientCount() >= limits_.maxClients) {
+        // One that has closed its end already, as in a burst of connections that waited
+        // for the relay, holds no place: it is only read to the end.
+        if (!hasRoom() && !peerHasClosed(*socket)) {
             qCInfo(lcRelay).noquote()
                 << describePeer(*socket) << "refused:" << clientsText(clientCount())
                 << "connected already";
@@ -166,6 +168,25 @@ void RelayServer::acceptPending()
         connect(socket, &QTcpSocket::errorOccurred, this, [this, client] { finish(*client); });
         qCInfo(lcRelay).noquote() << client->peer << "connected," << clientsText(clientCount());
     }
+}
+
+bool RelayServer::hasRoom()
+{
+    if (clientCount() < limits_.maxClients)
+        return true;
+    int live = 0;
+    for (const auto& client : clients_) {
+        if (!client->leaving && peerHasClosed(*client->socket))
+            stopWriting(*client);
+        live += client->leaving ? 0 : 1;
+    }
+    return live < limits_.maxClients;
+}
+
+void RelayServer::stopWriting(Client& client)
+{
+    client.leaving = true;
+    client.queue.clear();
 }
 
 void RelayServer::readFrom(Client& client, Time now, Budget budget)
@@ -218,8 +239,7 @@ void RelayServer::writeDue(Client& client, Time now)
         if (!due || *due > now)
             break;
         if (peerHasClosed(*client.socket)) {
-            client.leaving = true;
-            client.queue.clear();
+            stopWriting(client);
             break;
         }
         const std::optional<QByteArray> message = client.queue.popDue(now);

@@ -14,7 +14,8 @@ class WakeTimer;
 // The bounds the relay keeps. The defaults are what trelvane runs with.
 struct RelayLimits
 {
-    // Connections beyond this are closed as soon as they are accepted.
+    // Connections beyond this are closed as soon as they are accepted; one that has
+    // closed its end already is read to the end and does not count.
     int maxClients = 64;
     // The most one read from a client takes; each read goes on as one message.
     qint64 maxChunkBytes = 64 * 1024;
@@ -62,6 +63,11 @@ private:
     using Time = std::chrono::steady_clock::time_point;
 
     void acceptPending();
+    // Whether a new client may join: fewer than maxClients have not closed their end.
+    [[nodiscard]] bool hasRoom();
+    // The client has closed its end: what waits for it is dropped, and nothing more is
+    // written to it, since a write would make its system reset the connection.
+    void stopWriting(Client& client);
     enum class Budget {
         Keep,
         Ignore
