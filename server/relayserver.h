@@ -21,13 +21,16 @@ struct RelayLimits
     qint64 maxChunkBytes = 64 * 1024;
     // A client for which more than this waits in the relay is disconnected.
     qint64 maxUnsentBytes = 256 * 1024;
-    // The time between two writes to one client, so that a receiver reads each message
-    // on its own. A Qt receiver on loopback needs about 0.2 ms when idle and 0.5 ms when
-    // it works 0.3 ms on each read (bench_relay_spacing); 1 ms leaves a margin and is
-    // not heard.
-    std::chrono::microseconds spacing{1000};
+    // The widest gap between two writes to one client, so that a receiver reads each
+    // message on its own. A piano that reads on its window's thread takes a read only
+    // after the work of the one before (a few ms); one with a reader of its own needs
+    // well under 1 ms (bench_relay_spacing). The relay cannot tell them apart: a
+    // client's system acknowledges data on arrival after a pause and delays its
+    // acknowledgements otherwise, so neither says when the program read. A third of the
+    // hold spreads a chord of four players over the hold and keeps a lone pair quick.
+    std::chrono::microseconds spacing{3300};
     // The longest a message waits for its turn. When more waits than can go out a
-    // spacing apart in that time, the gaps shrink (see PacedQueue).
+    // spacing apart in that time, the gaps shrink to share what is left (see PacedQueue).
     std::chrono::milliseconds maxHold{10};
     // What one client may send, after a first burst of maxChunkBytes. Every message
     // counts 64 bytes more than its length, so a stream of tiny messages is bounded too.
