@@ -189,10 +189,10 @@ void RelayServer::stopWriting(Client& client)
     client.queue.clear();
 }
 
-void RelayServer::readFrom(Client& client, Time now, Budget budget)
+void RelayServer::readFrom(Client& client, Time now)
 {
     while (!client.gone && client.socket->bytesAvailable() > 0) {
-        if (budget == Budget::Keep && !client.budget.canRead(now)) {
+        if (!client.budget.canRead(now)) {
             client.waitingForBudget = true;
             return;
         }
@@ -209,12 +209,30 @@ void RelayServer::finish(Client& client)
 {
     if (client.gone)
         return;
-    // Qt discards what it still holds of the client once this returns. It is at most one
-    // chunk, as much as a new client may send at once, so it goes on whatever the budget.
-    client.leaving = true;
-    readFrom(client, Clock::now(), Budget::Ignore);
+    // Qt discards what it still holds of the client once this returns, so it is taken now
+    // and goes on whatever the budget: at most one chunk, as much as a new client may
+    // send at once. It goes on from the event loop, since this can run inside a write to
+    // another client in the middle of passing on a chunk, which would then reach the
+    // clients in different orders.
+    QByteArrayList rest;
+    while (client.socket->bytesAvailable() > 0) {
+        const QByteArray chunk = client.socket->read(limits_.maxChunkBytes);
+        if (chunk.isEmpty())
+            break;
+        rest.append(chunk);
+    }
     drop(client, Reason::Left);
-    armWake();
+    if (rest.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, rest] {
+            const Time now = Clock::now();
+            for (const QByteArray& chunk : rest)
+                relay(chunk, now);
+            armWake();
+        },
+        Qt::QueuedConnection);
 }
 
 void RelayServer::relay(const QByteArray& chunk, Time now)

@@ -71,11 +71,7 @@ private:
     // The client has closed its end: what waits for it is dropped, and nothing more is
     // written to it, since a write would make its system reset the connection.
     void stopWriting(Client& client);
-    enum class Budget {
-        Keep,
-        Ignore
-    };
-    void readFrom(Client& client, Time now, Budget budget = Budget::Keep);
+    void readFrom(Client& client, Time now);
     // The client's connection has ended: passes on what is left of it, then drops it.
     void finish(Client& client);
     void relay(const QByteArray& chunk, Time now);
