@@ -13,9 +13,13 @@
 //   - the round's spread: from the send to the last read of that round at a receiver,
 //     which is how long the relay took to hand a whole chord out.
 //
+// The machine's other work delays the receivers' reads as much as anything the relay
+// does, so the load average is printed first; figures from a busy machine understate
+// what a quiet one reaches.
+//
 // Usage: bench_relay_chords [--relay PATH] [--runs N] [--rounds N] [--receivers N]
-//                           [--senders 4,8] [receiver options passed on: --work-us N
-//                           --paint-us N --paint-every-ms N]
+//                           [--kinds main,thread] [--senders 4,8] [receiver options
+//                           passed on: --work-us N --paint-us N --paint-every-ms N]
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QProcess>
@@ -39,7 +43,6 @@
 namespace {
 
 constexpr qint64 roundGapNs = 250'000'000;
-const QStringList kinds = {QStringLiteral("main"), QStringLiteral("thread")};
 
 qint64 nowNs()
 {
@@ -207,10 +210,11 @@ int connectSender(quint16 port)
     return fd;
 }
 
-// One run: a relay, the receivers of both kinds, the senders and their rounds. Returns
+// One run: a relay, the receivers of each kind, the senders and their rounds. Returns
 // false when something could not be set up.
-bool runOnce(const QString& relayProgram, int senders, int rounds, int receiversPerKind,
-             const QStringList& receiverOptions, std::map<QString, Tally>& tallies)
+bool runOnce(const QString& relayProgram, const QStringList& kinds, int senders, int rounds,
+             int receiversPerKind, const QStringList& receiverOptions,
+             std::map<QString, Tally>& tallies)
 {
     Relay relay(relayProgram);
     if (relay.port() == 0)
@@ -289,7 +293,10 @@ int main(int argc, char* argv[])
                                           QStringLiteral("25"));
     const QCommandLineOption receiversOption(QStringLiteral("receivers"),
                                              QStringLiteral("Receivers of each kind."),
-                                             QStringLiteral("n"), QStringLiteral("2"));
+                                             QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption kindsOption(
+        QStringLiteral("kinds"), QStringLiteral("Receiver kinds, comma-separated: main, thread."),
+        QStringLiteral("list"), QStringLiteral("main,thread"));
     const QCommandLineOption sendersOption(QStringLiteral("senders"),
                                            QStringLiteral("Sender counts, comma-separated."),
                                            QStringLiteral("list"), QStringLiteral("4,8"));
@@ -301,7 +308,8 @@ int main(int argc, char* argv[])
                                      QStringLiteral("n"));
         parser.addOption(receiverOptions.back());
     }
-    parser.addOptions({relayOption, runsOption, roundsOption, receiversOption, sendersOption});
+    parser.addOptions(
+        {relayOption, runsOption, roundsOption, receiversOption, sendersOption, kindsOption});
     parser.process(app);
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -313,6 +321,7 @@ int main(int argc, char* argv[])
     const int runs = std::max(1, parser.value(runsOption).toInt());
     const int rounds = std::max(1, parser.value(roundsOption).toInt());
     const int receivers = std::max(1, parser.value(receiversOption).toInt());
+    const QStringList kinds = parser.value(kindsOption).split(u',');
     std::printf("Relay: %s\n%d runs of %d rounds 250 ms apart, %d receivers of each kind%s%s\n",
                 qPrintable(parser.value(relayOption)), runs, rounds, receivers,
                 receiverArguments.isEmpty() ? "" : ", receivers ",
@@ -330,8 +339,8 @@ int main(int argc, char* argv[])
         const int senders = std::clamp(count.toInt(), 1, 40);
         std::map<QString, Tally> tallies;
         for (int run = 0; run < runs; ++run)
-            if (!runOnce(parser.value(relayOption), senders, rounds, receivers, receiverArguments,
-                         tallies))
+            if (!runOnce(parser.value(relayOption), kinds, senders, rounds, receivers,
+                         receiverArguments, tallies))
                 return 1;
         std::printf("\n%d senders at the same moment\n", senders);
         for (const QString& kind : kinds) {
