@@ -242,7 +242,9 @@ void TestRelayServer::underLoad()
         const qint64 sent = clock.elapsed();
         player.socket.write(QByteArray::number(note));
         QVERIFY(waitUntil([&] { return digits(player.received) == notes; }));
-        QCOMPARE_LT(clock.elapsed() - sent, 100);
+        // Behind a flood a note waits for the chunks taken before it: tens of ms, and up to
+        // about 130 ms under the address sanitizer on a busy machine.
+        QCOMPARE_LT(clock.elapsed() - sent, 250);
         // Without a flood in its way each note comes as a read of its own; with one, a
         // note may share a read with a piece of it.
         QVERIFY(fast || player.reads.contains(QByteArray::number(note)));
