@@ -27,7 +27,9 @@ struct RelayLimits
     // well under 1 ms (bench_relay_spacing). The relay cannot tell them apart: a
     // client's system acknowledges data on arrival after a pause and delays its
     // acknowledgements otherwise, so neither says when the program read. A third of the
-    // hold spreads a chord of four players over the hold and keeps a lone pair quick.
+    // hold spreads a chord of four players over the hold and keeps a lone pair quick: a
+    // piano busy 2 ms on each message then read 97 % of such chords' messages on their
+    // own, against about 40 % at 1 ms (bench_relay_chords).
     std::chrono::microseconds spacing{3300};
     // The longest a message waits for its turn. When more waits than can go out a
     // spacing apart in that time, the gaps shrink to share what is left (see PacedQueue).
