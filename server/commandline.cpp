@@ -5,6 +5,17 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
+
+namespace {
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
+
 CommandLine parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -49,10 +60,17 @@ CommandLine parseCommandLine(const QStringList& arguments)
         return fail(QStringLiteral("Unexpected argument '%1'.")
                         .arg(parser.positionalArguments().constFirst()));
 
-    bool ok = false;
+    // A later value would silently replace an earlier one.
+    for (const QCommandLineOption* option : {&port, &bind})
+        if (parser.values(*option).size() > 1)
+            return fail(QStringLiteral("--%1 may be given only once.").arg(option->names().last()));
+
+    // Digits only: toUInt() would also take blanks around the number and a sign.
     const QString portText = parser.value(port);
-    const uint portNumber = portText.toUInt(&ok);
-    if (!ok || portNumber < 1 || portNumber > 65535)
+    const bool digits =
+        !portText.isEmpty() && std::all_of(portText.cbegin(), portText.cend(), isAsciiDigit);
+    const uint portNumber = digits ? portText.toUInt() : 0;
+    if (portNumber < 1 || portNumber > 65535)
         return fail(
             QStringLiteral("The port must be a number from 1 to 65535, not '%1'.").arg(portText));
     result.port = quint16(portNumber);

@@ -40,3 +40,9 @@ std::optional<QByteArray> PacedQueue::popDue(Time now)
     lastWrite_ = now;
     return message;
 }
+
+void PacedQueue::clear()
+{
+    waiting_.clear();
+    bytes_ = 0;
+}

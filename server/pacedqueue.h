@@ -31,6 +31,9 @@ public:
     // it at once, and `now` counts as the time of the last write.
     [[nodiscard]] std::optional<QByteArray> popDue(Time now);
 
+    // Forgets every waiting message.
+    void clear();
+
     [[nodiscard]] bool isEmpty() const { return waiting_.empty(); }
     [[nodiscard]] qint64 bytes() const { return bytes_; }
 

@@ -8,6 +8,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#ifdef Q_OS_LINUX
+#include <poll.h>
+#endif
+
 #include <algorithm>
 
 Q_LOGGING_CATEGORY(lcRelay, "quorvel.relay")
@@ -23,6 +27,26 @@ constexpr qint64 messageOverhead = 64;
 // The kernel's send buffer per client. Kept small so that a client that stops reading
 // soon shows in the relay's own count of unsent bytes.
 constexpr int kernelSendBuffer = 64 * 1024;
+
+// Connections the system completes for the relay before it accepts them. Qt's default of
+// 50 made a burst of connections wait a second each once the relay was busy for a moment;
+// this leaves room for every client of the bound reconnecting at once, several times over.
+constexpr int listenBacklog = 256;
+
+// True when the client has closed its end or reset the connection. A write then makes the
+// client's system answer with a reset, and the write after it fails inside Qt, which closes
+// the socket and discards whatever the client sent before it left that the relay has not
+// read yet. Elsewhere than on Linux this is not known and the relay writes on.
+bool peerHasClosed(const QTcpSocket& socket)
+{
+#ifdef Q_OS_LINUX
+    pollfd state = {int(socket.socketDescriptor()), POLLRDHUP, 0};
+    return ::poll(&state, 1, 0) > 0 && (state.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+#else
+    Q_UNUSED(socket);
+    return false;
+#endif
+}
 
 QString describePeer(const QTcpSocket& socket)
 {
@@ -55,6 +79,9 @@ struct RelayServer::Client
     InputBudget budget;
     bool waitingForBudget = false;
     bool writing = false;
+    // The client has closed its end: nothing more is written to it, but what it sent is
+    // still read and passed on.
+    bool leaving = false;
     bool gone = false;
 };
 
@@ -65,6 +92,7 @@ RelayServer::RelayServer(RelayLimits limits, QObject* parent)
     , wakeTimer_(new WakeTimer(this))
 {
     limits_.maxChunkBytes = std::max<qint64>(limits_.maxChunkBytes, 1);
+    server_->setListenBacklogSize(listenBacklog);
     connect(server_, &QTcpServer::newConnection, this, &RelayServer::acceptPending);
     connect(wakeTimer_, &WakeTimer::timeout, this, &RelayServer::wake);
 }
@@ -106,7 +134,9 @@ void RelayServer::acceptPending()
 {
     const Time now = Clock::now();
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
-        if (clientCount() >= limits_.maxClients) {
+        // One that has closed its end already, as in a burst of connections that waited
+        // for the relay, holds no place: it is only read to the end.
+        if (!hasRoom() && !peerHasClosed(*socket)) {
             qCInfo(lcRelay).noquote()
                 << describePeer(*socket) << "refused:" << clientsText(clientCount())
                 << "connected already";
@@ -134,12 +164,29 @@ void RelayServer::acceptPending()
             writeDue(*client, at);
             armWake();
         });
-        connect(socket, &QTcpSocket::disconnected, this,
-                [this, client] { drop(*client, Reason::Left); });
-        connect(socket, &QTcpSocket::errorOccurred, this,
-                [this, client] { drop(*client, Reason::Left); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, client] { finish(*client); });
+        connect(socket, &QTcpSocket::errorOccurred, this, [this, client] { finish(*client); });
         qCInfo(lcRelay).noquote() << client->peer << "connected," << clientsText(clientCount());
     }
+}
+
+bool RelayServer::hasRoom()
+{
+    if (clientCount() < limits_.maxClients)
+        return true;
+    int live = 0;
+    for (const auto& client : clients_) {
+        if (!client->leaving && peerHasClosed(*client->socket))
+            stopWriting(*client);
+        live += client->leaving ? 0 : 1;
+    }
+    return live < limits_.maxClients;
+}
+
+void RelayServer::stopWriting(Client& client)
+{
+    client.leaving = true;
+    client.queue.clear();
 }
 
 void RelayServer::readFrom(Client& client, Time now)
@@ -158,10 +205,40 @@ void RelayServer::readFrom(Client& client, Time now)
     }
 }
 
+void RelayServer::finish(Client& client)
+{
+    if (client.gone)
+        return;
+    // Qt discards what it still holds of the client once this returns, so it is taken now
+    // and goes on whatever the budget: at most one chunk, as much as a new client may
+    // send at once. It goes on from the event loop, since this can run inside a write to
+    // another client in the middle of passing on a chunk, which would then reach the
+    // clients in different orders.
+    QByteArrayList rest;
+    while (client.socket->bytesAvailable() > 0) {
+        const QByteArray chunk = client.socket->read(limits_.maxChunkBytes);
+        if (chunk.isEmpty())
+            break;
+        rest.append(chunk);
+    }
+    drop(client, Reason::Left);
+    if (rest.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, rest] {
+            const Time now = Clock::now();
+            for (const QByteArray& chunk : rest)
+                relay(chunk, now);
+            armWake();
+        },
+        Qt::QueuedConnection);
+}
+
 void RelayServer::relay(const QByteArray& chunk, Time now)
 {
     for (Client* client : snapshot()) {
-        if (client->gone)
+        if (client->gone || client->leaving)
             continue;
         client->queue.push(chunk, now);
         writeDue(*client, now);
@@ -176,6 +253,13 @@ void RelayServer::writeDue(Client& client, Time now)
     // A message goes to the socket only once the one before it is with the network in
     // full, so that no send carries the end of one message together with the next.
     while (!client.gone && client.socket->bytesToWrite() == 0) {
+        const std::optional<Time> due = client.queue.nextDue();
+        if (!due || *due > now)
+            break;
+        if (peerHasClosed(*client.socket)) {
+            stopWriting(client);
+            break;
+        }
         const std::optional<QByteArray> message = client.queue.popDue(now);
         if (!message)
             break;

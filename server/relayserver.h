@@ -14,19 +14,25 @@ class WakeTimer;
 // The bounds the relay keeps. The defaults are what trelvane runs with.
 struct RelayLimits
 {
-    // Connections beyond this are closed as soon as they are accepted.
+    // Connections beyond this are closed as soon as they are accepted; one that has
+    // closed its end already is read to the end and does not count.
     int maxClients = 64;
     // The most one read from a client takes; each read goes on as one message.
     qint64 maxChunkBytes = 64 * 1024;
     // A client for which more than this waits in the relay is disconnected.
     qint64 maxUnsentBytes = 256 * 1024;
-    // The time between two writes to one client, so that a receiver reads each message
-    // on its own. A Qt receiver on loopback needs about 0.2 ms when idle and 0.5 ms when
-    // it works 0.3 ms on each read (bench_relay_spacing); 1 ms leaves a margin and is
-    // not heard.
-    std::chrono::microseconds spacing{1000};
+    // The widest gap between two writes to one client, so that a receiver reads each
+    // message on its own. A piano that reads on its window's thread takes a read only
+    // after the work of the one before (a few ms); one with a reader of its own needs
+    // well under 1 ms (bench_relay_spacing). The relay cannot tell them apart: a
+    // client's system acknowledges data on arrival after a pause and delays its
+    // acknowledgements otherwise, so neither says when the program read. A third of the
+    // hold spreads a chord of four players over the hold and keeps a lone pair quick: a
+    // piano busy 2 ms on each message then read 97 % of such chords' messages on their
+    // own, against about 40 % at 1 ms (bench_relay_chords).
+    std::chrono::microseconds spacing{3300};
     // The longest a message waits for its turn. When more waits than can go out a
-    // spacing apart in that time, the gaps shrink (see PacedQueue).
+    // spacing apart in that time, the gaps shrink to share what is left (see PacedQueue).
     std::chrono::milliseconds maxHold{10};
     // What one client may send, after a first burst of maxChunkBytes. Every message
     // counts 64 bytes more than its length, so a stream of tiny messages is bounded too.
@@ -62,7 +68,14 @@ private:
     using Time = std::chrono::steady_clock::time_point;
 
     void acceptPending();
+    // Whether a new client may join: fewer than maxClients have not closed their end.
+    [[nodiscard]] bool hasRoom();
+    // The client has closed its end: what waits for it is dropped, and nothing more is
+    // written to it, since a write would make its system reset the connection.
+    void stopWriting(Client& client);
     void readFrom(Client& client, Time now);
+    // The client's connection has ended: passes on what is left of it, then drops it.
+    void finish(Client& client);
     void relay(const QByteArray& chunk, Time now);
     void writeDue(Client& client, Time now);
     void wake();

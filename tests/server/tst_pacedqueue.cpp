@@ -1,0 +1,84 @@
+// When each message waiting for one client is written: the spacing rule as a table.
+#include "pacedqueue.h"
+
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+using Time = PacedQueue::Time;
+const Time start{1h};
+
+Time at(double ms)
+{
+    return start + std::chrono::duration_cast<PacedQueue::Clock::duration>(
+                       std::chrono::duration<double, std::milli>(ms));
+}
+
+} // namespace
+
+class TestPacedQueue : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void schedule_data();
+    void schedule();
+};
+
+void TestPacedQueue::schedule_data()
+{
+    // A spacing of 4 ms and a hold of 12 ms throughout; all times in ms.
+    QTest::addColumn<QList<double>>("arrivals");
+    QTest::addColumn<double>("busyUntil"); // the relay cannot write before this
+    QTest::addColumn<QList<double>>("writes");
+
+    QTest::newRow("a lone message goes at once") << QList<double>{0} << 0.0 << QList<double>{0};
+    QTest::newRow("two at once: the second a spacing later")
+        << QList<double>{0, 0} << 0.0 << QList<double>{0, 4};
+    QTest::newRow("four at once: a spacing apart, the last at the end of its hold")
+        << QList<double>{0, 0, 0, 0} << 0.0 << QList<double>{0, 4, 8, 12};
+    QTest::newRow("seven at once share the hold evenly")
+        << QList<double>(7, 0) << 0.0 << QList<double>{0, 2, 4, 6, 8, 10, 12};
+    QTest::newRow("a fifth joining four: the gaps close up, each kept within its own hold")
+        << QList<double>{0, 0, 0, 0, 2} << 0.0 << QList<double>{0, 3, 6, 9, 13};
+    QTest::newRow("one in the middle of a gap waits for its end")
+        << QList<double>{0, 1} << 0.0 << QList<double>{0, 4};
+    QTest::newRow("one after a pause goes at once")
+        << QList<double>{0, 10} << 0.0 << QList<double>{0, 10};
+    QTest::newRow("a busy relay spreads the rest over what is left of the hold")
+        << QList<double>{0, 0, 0} << 6.0 << QList<double>{6, 9, 12};
+    QTest::newRow("past the hold all goes at once")
+        << QList<double>{0, 0, 0} << 13.0 << QList<double>{13, 13, 13};
+}
+
+// The relay writes each message at the first moment the queue allows and it is free.
+void TestPacedQueue::schedule()
+{
+    QFETCH(QList<double>, arrivals);
+    QFETCH(double, busyUntil);
+    QFETCH(QList<double>, writes);
+
+    PacedQueue queue(4ms, 12ms);
+    QList<double> written;
+    qsizetype next = 0;
+    while (written.size() < arrivals.size()) {
+        const std::optional<Time> due = queue.nextDue();
+        const Time free = due ? std::max(*due, at(busyUntil)) : Time::max();
+        if (next < arrivals.size() && at(arrivals[next]) <= free) {
+            queue.push(QByteArray::number(next), at(arrivals[next]));
+            ++next;
+            continue;
+        }
+        QVERIFY(queue.popDue(free).has_value());
+        written.append(std::chrono::duration<double, std::milli>(free - start).count());
+    }
+    QVERIFY(queue.isEmpty());
+    for (qsizetype i = 0; i < writes.size(); ++i)
+        QVERIFY2(qAbs(written[i] - writes[i]) < 0.001,
+                 qPrintable(QStringLiteral("write %1 at %2 ms").arg(i).arg(written[i])));
+}
+
+QTEST_APPLESS_MAIN(TestPacedQueue)
+#include "tst_pacedqueue.moc"
