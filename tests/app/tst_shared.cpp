@@ -292,12 +292,12 @@ void TestShared::connectionEndsWithTheWindow()
     f.writeData(QStringLiteral("piano.ini"), recordingLines({0, 500}));
     f.writeData(QStringLiteral("pianon.ini"), recordingLines({3, 4}));
     w.Label4_Click(); // a replay sending to the others
-    QVERIFY(f.find<PlaybackTimer>("Timer2")->isEnabled());
+    QVERIFY(w.player().timer().isEnabled());
     auto* recorderTick = f.find<QTimer>("Timer1");
     w.mnuAbout_Click(); // keeps the program running after the main window closes
 
     w.close();
-    QVERIFY(!f.find<PlaybackTimer>("Timer2")->isEnabled());
+    QVERIFY(!w.player().timer().isEnabled());
     QVERIFY(!recorderTick->isActive());
     QVERIFY(!w.connected());
     QTRY_COMPARE(relay_->clientCount(), 0);
