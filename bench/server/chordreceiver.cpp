@@ -9,16 +9,23 @@
 // what decides whether a message arrived on its own; handling is when the main thread
 // got to it.
 //
-// Two kinds:
+// Three kinds:
 //   main    the socket is read on the main thread, in readyRead, between the window's
-//           other work (the piano's path so far);
+//           other work (the piano's old path);
 //   thread  the socket lives in a reader thread that hands each read to the main thread
-//           by a queued signal (the piano's new path).
+//           by a queued signal (the shape of the piano's new path);
+//   piano   the piano's own SharedPlaySession. It reports what each read meant, a note
+//           or a chat line, so the line printed holds the message as it was understood:
+//           a chat line with its ':' again, a note as its key (two notes read together
+//           come out as -1), and the read time is the moment the window took it.
 // This file is all the driver needs of a receiver; another receiver that speaks the same
 // arguments and prints the same lines can take its place.
 //
-// Usage: bench_relay_receiver --port N --kind main|thread [--work-us N] [--paint-us N]
+// Usage: bench_relay_receiver --port N --kind main|thread|piano [--work-us N] [--paint-us N]
 //                             [--paint-every-ms N]
+#include "sharedplaysession.h"
+#include "textfile.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -96,7 +103,8 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Relay port."),
                                         QStringLiteral("n"));
-    const QCommandLineOption kindOption(QStringLiteral("kind"), QStringLiteral("main or thread."),
+    const QCommandLineOption kindOption(QStringLiteral("kind"),
+                                        QStringLiteral("main, thread or piano."),
                                         QStringLiteral("kind"), QStringLiteral("main"));
     const QCommandLineOption workOption(QStringLiteral("work-us"),
                                         QStringLiteral("Main-thread work for each message."),
@@ -109,7 +117,8 @@ int main(int argc, char* argv[])
                                          QStringLiteral("ms"), QStringLiteral("16"));
     parser.addOptions({portOption, kindOption, workOption, paintOption, frameOption});
     parser.process(app);
-    const bool ownThread = parser.value(kindOption) == QLatin1String("thread");
+    const QString kind = parser.value(kindOption);
+    const bool ownThread = kind == QLatin1String("thread");
     const int workUs = parser.value(workOption).toInt();
     const int paintUs = parser.value(paintOption).toInt();
 
@@ -131,7 +140,20 @@ int main(int argc, char* argv[])
     QObject::connect(&frames, &QTimer::timeout, &app, [paintUs] { spin(paintUs); });
     frames.start(parser.value(frameOption).toInt());
 
-    Reader reader(quint16(parser.value(portOption).toUInt()));
+    const auto port = quint16(parser.value(portOption).toUInt());
+    if (kind == QLatin1String("piano")) {
+        SharedPlaySession session(port);
+        QObject::connect(&session, &SharedPlaySession::noteReceived, &app,
+                         [&handle](qint16 key) { handle(QByteArray::number(key), nowNs()); });
+        QObject::connect(
+            &session, &SharedPlaySession::chatReceived, &app,
+            [&handle](const QString& line) { handle(':' + textfile::toLatin1(line), nowNs()); });
+        QObject::connect(&session, &SharedPlaySession::failed, &app, report);
+        session.connectTo(QStringLiteral("127.0.0.1"));
+        return QCoreApplication::exec();
+    }
+
+    Reader reader(port);
     QThread readerThread;
     if (ownThread) {
         reader.moveToThread(&readerThread);

@@ -1,8 +1,9 @@
 // bench_relay_chords: players who play at the same moment, as receiving pianos see it.
 //
 // Starts the real trelvane (from the program folder, or --relay PATH), connects
-// receiving pianos to it (bench_relay_receiver processes, both kinds: reading on a busy
-// main thread and reading in a thread of their own), and then senders. In each round
+// receiving pianos to it (bench_relay_receiver processes of three kinds: reading on a
+// busy main thread, reading in a thread of their own, and the piano's own shared-play
+// session), and then senders. In each round
 // every sender writes one message at the same moment (back to back from one thread),
 // half of them chat lines (":p3: r07") and half notes ("12"), the rounds 250 ms apart.
 // After several runs it prints, for four and for eight senders and for each receiver
@@ -18,7 +19,7 @@
 // what a quiet one reaches.
 //
 // Usage: bench_relay_chords [--relay PATH] [--runs N] [--rounds N] [--receivers N]
-//                           [--kinds main,thread] [--senders 4,8] [receiver options
+//                           [--kinds main,thread,piano] [--senders 4,8] [receiver options
 //                           passed on: --work-us N --paint-us N --paint-every-ms N]
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -295,8 +296,9 @@ int main(int argc, char* argv[])
                                              QStringLiteral("Receivers of each kind."),
                                              QStringLiteral("n"), QStringLiteral("1"));
     const QCommandLineOption kindsOption(
-        QStringLiteral("kinds"), QStringLiteral("Receiver kinds, comma-separated: main, thread."),
-        QStringLiteral("list"), QStringLiteral("main,thread"));
+        QStringLiteral("kinds"),
+        QStringLiteral("Receiver kinds, comma-separated: main, thread, piano."),
+        QStringLiteral("list"), QStringLiteral("main,thread,piano"));
     const QCommandLineOption sendersOption(QStringLiteral("senders"),
                                            QStringLiteral("Sender counts, comma-separated."),
                                            QStringLiteral("list"), QStringLiteral("4,8"));
@@ -348,7 +350,9 @@ int main(int argc, char* argv[])
             QStringList shares;
             for (const double share : t.runShares)
                 shares << QString::number(share, 'f', 1);
-            std::printf("  %s receiver:\n", kind == u"main" ? "busy-main-thread" : "reader-thread");
+            std::printf("  %s receiver:\n", kind == u"main"    ? "busy-main-thread"
+                                            : kind == u"piano" ? "the piano's own session"
+                                                               : "reader-thread");
             std::printf("    read on their own: %.2f %% (%lld of %lld; per receiver and run: %s)\n",
                         100.0 * double(t.alone) / double(t.messages), t.alone, t.messages,
                         qPrintable(shares.join(u' ')));
