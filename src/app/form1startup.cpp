@@ -78,6 +78,7 @@ void Form1::Form_Load()
     activated_ = false;
 
     OpenDevice(0);
+    showSoundState();
 
     channel_ = 0;
     baseNote_ = 59;

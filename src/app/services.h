@@ -5,6 +5,7 @@
 class Clock;
 class Desktop;
 class MidiOut;
+class SoundStatus;
 
 // What the main window needs of the world. main() passes the real services;
 // tests pass fakes and temporary folders.
@@ -13,7 +14,8 @@ struct Services
     MidiOut* midi = nullptr;
     Desktop* desktop = nullptr;
     Clock* clock = nullptr;
-    QString dataFolder;        // the folder of settings, colours, recordings and the guide page
-    QString programFolder;     // the folder of the program and the files shipped beside it
-    quint16 serverPort = 9352; // the relay server's port
+    QString dataFolder;           // the folder of settings, colours, recordings and the guide page
+    QString programFolder;        // the folder of the program and the files shipped beside it
+    quint16 serverPort = 9352;    // the relay server's port
+    SoundStatus* sound = nullptr; // what the MIDI output tells of its sound; may be none
 };

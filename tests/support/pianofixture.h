@@ -32,7 +32,8 @@ public:
     void writeProgram(const QString& name, const QByteArray& bytes, bool executable = false) const;
     [[nodiscard]] QByteArray readData(const QString& name) const;
 
-    quint16 serverPort = 9352; // the relay server's port the window connects to
+    quint16 serverPort = 9352;    // the relay server's port the window connects to
+    SoundStatus* sound = nullptr; // what the window is told of the sound output
 
     RecordingMidiOut midi;
     FakeDesktop desktop;
