@@ -7,6 +7,8 @@
 #include <QLoggingCategory>
 #include <QStringList>
 
+#include <tuple>
+
 #include <fluidsynth.h>
 
 Q_LOGGING_CATEGORY(lcSynth, "quorvel.synth")
@@ -145,25 +147,30 @@ bool FluidSynthOut::openPump()
     auto sink = std::make_unique<PulseSink>();
     QString reason;
     const auto stream = sink->connect(request, &reason);
-    if (!stream) {
+    // A sound server that played before is waited for: it is on its way back (after
+    // an update or a crash), and another driver would take the sound card from it.
+    if (!stream && !hadServer_) {
         qCInfo(lcSynth) << "No sound server:" << reason;
         return false;
     }
-    if (!createSynth(stream->sampleRate)) {
+    if (!createSynth(stream ? stream->sampleRate : sampleRate_)) {
         setState({false, {}, 0, QStringLiteral("No sound: the SoundFont cannot be loaded")});
         return false;
     }
+    hadServer_ = true;
     // What the pump will report from its thread, known now: the caller may ask at once.
     SoundPump::Report first;
-    first.stream = *stream;
+    first.state = stream ? SoundPump::State::Asleep : SoundPump::State::Lost;
+    first.stream = stream.value_or(SoundSink::Stream{});
+    first.reason = reason;
     onPumpReport(first);
     pump_ = std::make_unique<SoundPump>(
-        std::move(sink), request, *stream,
+        std::move(sink), request, stream,
         [this](float* frames, int count) {
             fluid_synth_write_float(synth_, count, frames, 0, 2, frames, 1, 2);
             return fluid_synth_get_active_voice_count(synth_) > 0;
         },
-        [this](const SoundPump::Report& report) { onPumpReport(report); }, options_.pump);
+        [this](const SoundPump::Report& report) { onPumpReport(report); }, options_.pump, reason);
     return true;
 }
 
@@ -252,6 +259,10 @@ void FluidSynthOut::close()
         delete_fluid_audio_driver(driver_);
         driver_ = nullptr;
     }
+    {
+        const std::lock_guard lock(stateMutex_);
+        lastReport_.reset();
+    }
     setState({false, {}, 0, QStringLiteral("No sound: the synthesiser is closed")});
 }
 
@@ -283,6 +294,21 @@ int FluidSynthOut::dropouts() const
 
 void FluidSynthOut::onPumpReport(const SoundPump::Report& report)
 {
+    // Called on the sound thread at every sleep and wake: only what the user can see
+    // is worth the text.
+    const auto shown = [](const SoundPump::Report& r) {
+        const SoundSink::Stream& s = r.stream;
+        return std::tuple(r.state == SoundPump::State::Lost, r.reason, r.dropouts, r.realtime,
+                          s.sampleRate, s.periodFrames, s.bufferFrames, s.serverLatencyMs,
+                          s.server);
+    };
+    {
+        const std::lock_guard lock(stateMutex_);
+        if (lastReport_ && shown(*lastReport_) == shown(report)) {
+            return;
+        }
+        lastReport_ = report;
+    }
     const QString driver = QStringLiteral("pulseaudio");
     if (report.state == SoundPump::State::Lost) {
         setState({false, driver, 0,

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
@@ -70,8 +71,10 @@ private:
     std::unique_ptr<SoundPump> pump_;         // the sound server, when there is one
     _fluid_audio_driver_t* driver_ = nullptr; // otherwise one of FluidSynth's own drivers
     bool open_ = false;
+    bool hadServer_ = false; // a sound server played for this synthesiser
 
     mutable std::mutex stateMutex_; // the pump reports from its own thread
     SoundState state_;
+    std::optional<SoundPump::Report> lastReport_;
     int dropouts_ = 0;
 };

@@ -38,17 +38,22 @@ bool raisePriority()
 } // namespace
 
 SoundPump::SoundPump(std::unique_ptr<SoundSink> sink, SoundSink::Request request,
-                     SoundSink::Stream stream, Render render, Listener listener, Options options)
+                     std::optional<SoundSink::Stream> stream, Render render, Listener listener,
+                     Options options, const QString& lostReason)
     : sink_(std::move(sink))
     , request_(request)
-    , stream_(std::move(stream))
     , render_(std::move(render))
     , listener_(std::move(listener))
     , options_(options)
+    , lostReason_(lostReason)
+    , state_(stream ? State::Asleep : State::Lost)
     , basePeriod_(request.periodFrames)
 {
-    // Later connections keep the rate the synthesiser was made for.
-    request_.sampleRate = stream_.sampleRate;
+    if (stream) {
+        stream_ = *stream;
+        // Later connections keep the rate the synthesiser was made for.
+        request_.sampleRate = stream_.sampleRate;
+    }
     thread_ = std::thread([this] { run(); });
 }
 
@@ -79,7 +84,7 @@ void SoundPump::run()
     if (options_.realtime) {
         realtime_ = raisePriority();
     }
-    enter(State::Asleep);
+    enter(state_, lostReason_);
     while (!stopping_) {
         if (state_ == State::Lost) {
             waitBeforeRetry();
@@ -132,6 +137,7 @@ void SoundPump::playPeriods(int wanted)
         cleanFrames_ += period;
         silentFrames_ = sounding ? 0 : silentFrames_ + period;
         if (silentFrames_ >= hangoverFrames) {
+            adapt();
             sink_->endOfSound();
             enter(State::Asleep);
             return;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -51,9 +52,11 @@ public:
         int relaxAfterMs = 60'000;
     };
 
-    // Plays on `sink`, already connected with `stream`, starting asleep.
-    SoundPump(std::unique_ptr<SoundSink> sink, SoundSink::Request request, SoundSink::Stream stream,
-              Render render, Listener listener, Options options);
+    // Plays on `sink`, already connected with `stream`, starting asleep; or, without a
+    // stream, starts lost for `lostReason` and plays once the server can be reached.
+    SoundPump(std::unique_ptr<SoundSink> sink, SoundSink::Request request,
+              std::optional<SoundSink::Stream> stream, Render render, Listener listener,
+              Options options, const QString& lostReason = {});
     ~SoundPump();
     SoundPump(const SoundPump&) = delete;
     SoundPump& operator=(const SoundPump&) = delete;
@@ -77,6 +80,7 @@ private:
     Render render_;
     Listener listener_;
     Options options_;
+    QString lostReason_; // for the first report, when it starts lost
 
     std::atomic<State> state_ = State::Asleep;
     std::atomic<bool> woken_ = false; // an event came since the last period began

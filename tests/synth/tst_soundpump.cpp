@@ -90,7 +90,13 @@ public:
         lost_ = true;
         changed_.notify_all();
     }
-    void dropOut() { ++dropouts_; }
+    // A dropout while the pump waits, so that it comes between two of its periods.
+    void dropOut()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::seconds(2), [&] { return waiting_; });
+        ++dropouts_;
+    }
     // True once the pump waits with every request answered (or ignored while asleep).
     bool settle(bool asleep)
     {
@@ -157,6 +163,7 @@ private Q_SLOTS:
 //   lose / refuse / accept / dropout
 //   states a,b,...   the reports so far, in order
 //   written N / sounding N / drains N / period N / connects-at-least N
+// A script that begins with "starts-lost" starts the pump without a server.
 void TestSoundPump::followsTheScript_data()
 {
     QTest::addColumn<QString>("script");
@@ -182,17 +189,22 @@ void TestSoundPump::followsTheScript_data()
     QTest::newRow("keeps trying while lost, and is back asleep when it connects")
         << "refuse; lose; connects-at-least 3; accept; states asleep,lost,asleep; "
            "wake; ask 10; written 10";
+    QTest::newRow("started without a server, it keeps trying and plays once it connects")
+        << "starts-lost; connects-at-least 2; states lost; accept; states lost,asleep; "
+           "wake; ask 10; written 10";
     QTest::newRow("a dropout doubles the period")
-        << "wake; ask 10; written 10; dropout; ask 10; written 20; period 20; "
+        << "sound; wake; ask 10; written 10; dropout; ask 10; written 20; period 20; "
            "ask 20; written 40";
     QTest::newRow("dropouts in the same stall grow it once")
-        << "wake; ask 10; written 10; dropout; ask 10; period 20; dropout; ask 20; written 40; "
-           "period 20";
+        << "sound; wake; ask 10; written 10; dropout; ask 10; period 20; dropout; ask 20; "
+           "written 40; period 20";
+    QTest::newRow("a dropout in its last periods before sleeping still counts")
+        << "wake; ask 10; written 10; dropout; ask 20; states asleep,playing,asleep; period 20";
     QTest::newRow("after clean play the period shrinks a step")
         << "sound; wake; ask 10; dropout; ask 10; period 20; "
            "ask 40; ask 40; ask 20; written 120; period 10";
     QTest::newRow("the grown period is kept over a reconnection")
-        << "wake; ask 10; dropout; ask 10; period 20; refuse; lose; accept; "
+        << "sound; wake; ask 10; dropout; ask 10; period 20; refuse; lose; accept; "
            "states asleep,playing,lost,asleep; period 20";
     // clang-format on
 }
@@ -206,6 +218,8 @@ void TestSoundPump::followsTheScript()
     stream.bufferFrames = 2 * period;
     auto owned = std::make_unique<FakeSink>(stream);
     FakeSink& sink = *owned;
+    const bool startsLost = script.startsWith(u"starts-lost");
+    sink.refusing = startsLost;
 
     std::mutex reportsMutex;
     QStringList states;
@@ -219,7 +233,8 @@ void TestSoundPump::followsTheScript()
     // The settling time after a change of period is the pump's own 200 ms: 200 frames
     // here, so the script's dropouts come well within it or well after.
     SoundPump pump(
-        std::move(owned), {0, period, 2}, stream,
+        std::move(owned), {1000, period, 2},
+        startsLost ? std::nullopt : std::optional<SoundSink::Stream>(stream),
         [&](float* frames, int count) {
             std::fill(frames, frames + 2 * count, sounding ? 0.5F : 0.0F);
             return sounding.load();
@@ -230,7 +245,7 @@ void TestSoundPump::followsTheScript()
                 states << stateName(report.state);
             }
         },
-        options);
+        options, QStringLiteral("Connection refused"));
     const auto reported = [&] {
         const std::lock_guard lock(reportsMutex);
         return states.join(u',');
@@ -241,6 +256,9 @@ void TestSoundPump::followsTheScript()
         const QString& command = words.at(0);
         const QString argument = words.value(1);
         const int n = argument.toInt();
+        if (command == u"starts-lost") {
+            continue;
+        }
         if (command == u"sound" || command == u"quiet") {
             sounding = command == u"sound";
         } else if (command == u"wake") {
