@@ -155,10 +155,32 @@ def voice_start(x, onset, templates, rate=K.RATE):
     return best
 
 
+def gaps(x, events, rate=K.RATE):
+    """Dropouts heard in the capture (clicks taken out) while a program played: runs
+    of exact silence from 0.3 to 100 ms with sound on both sides (within 5 ms), from
+    its first press to a second after its last."""
+    if not events:
+        return 0, 0.0
+    seg = x[int(events[0]["cap"] * rate):int((events[-1]["cap"] + 1.0) * rate)]
+    edges = np.diff(np.concatenate(([0], (seg == 0).astype(np.int8), [0])))
+    count = 0
+    near = int(0.005 * rate)
+    for s, e in zip(np.nonzero(edges == 1)[0], np.nonzero(edges == -1)[0]):
+        if not int(0.0003 * rate) <= e - s <= int(0.1 * rate) or s == 0 or e >= len(seg):
+            continue
+        if np.abs(seg[max(0, s - near):s]).max() > 0.01 and np.abs(seg[e:e + near]).max() > 0.01:
+            count += 1
+    return count, len(seg) / rate
+
+
 def report_voice_start(log_dir, case, say):
     res = json.load(open(os.path.join(log_dir, "results.json")))
     with wave.open(os.path.join(log_dir, "capture.wav")) as w:
         x = np.frombuffer(w.readframes(w.getnframes()), dtype="<i2").astype(float) / 32768
+    x = K.drop_clicks(x, K.find_clicks(x))
+    for short, r in res["targets"].items():
+        n, seconds = gaps(x, [e for e in r["events"] if "cap" in e])
+        say("%s (%s): %d dropouts heard in %.0f s of the capture" % (short, case, n, seconds))
     programs = {"pause": [6], "instrument": [0, 1]}.get(case, [0])
     templates = [synth_template(p, NOTE) for p in programs]
     for short, r in res["targets"].items():
