@@ -221,6 +221,11 @@ void FluidSynthOut::send(quint32 message)
             fluid_synth_noteoff(synth_, channel, m->data1);
         } else {
             fluid_synth_noteon(synth_, channel, m->data1, m->data2);
+            // Only a note makes sound: a sleeping stream starts again for it alone, so
+            // that it goes out at once instead of behind a period already queued.
+            if (pump_) {
+                pump_->wake();
+            }
         }
         break;
     case 0xA0:
@@ -240,9 +245,6 @@ void FluidSynthOut::send(quint32 message)
         break;
     default:
         break; // System messages are not used by the piano.
-    }
-    if (pump_) {
-        pump_->wake();
     }
 }
 

@@ -18,14 +18,6 @@ int msUntil(Clock::time_point deadline)
     return static_cast<int>(std::max<qint64>(0, left.count()));
 }
 
-// Waits for one reply of the server and lets it be read.
-struct Reply
-{
-    bool done = false;
-    int sampleRate = 0;
-    QString server;
-};
-
 } // namespace
 
 PulseSink::PulseSink()
@@ -48,78 +40,90 @@ std::optional<SoundSink::Stream> PulseSink::connect(const Request& request, QStr
     drainsAt_ = 0; // a new stream has nothing to play yet
     dropouts_ = 0;
 
-    const auto refuse = [&](const QString& reason) -> std::optional<Stream> {
+    ServerInfo server;
+    if (connectContext()) {
+        server = askServer();
+    }
+    // The rate of the server's output, so that the server need not resample: its
+    // resampler delays every note.
+    const int rate = request.sampleRate > 0  ? request.sampleRate
+                     : server.sampleRate > 0 ? server.sampleRate
+                                             : 48000;
+    if (lost_ || !openStream(rate, request)) {
         if (error) {
-            *error = reason;
+            *error = lostReason_.isEmpty() ? QStringLiteral("no sound server") : lostReason_;
         }
         disconnect();
         return std::nullopt;
-    };
+    }
+    granted_.server = server.name;
+    return granted_;
+}
 
+bool PulseSink::connectContext()
+{
     // The piano never starts a sound server of its own: with none running it plays
     // through another driver, and a server that comes back is found by retrying.
     context_ = pa_context_new(pa_mainloop_get_api(mainloop_), "Quorvel Piano");
     if (!context_) {
-        return refuse(QStringLiteral("cannot create a sound server connection"));
+        fail("cannot create a sound server connection");
+        return false;
     }
     pa_context_set_state_callback(context_, onContextState, this);
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
-        !runUntil([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; },
-                  connectTimeoutMs)) {
-        return refuse(lostReason_.isEmpty() ? QStringLiteral("no sound server") : lostReason_);
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        fail(qPrintable(contextError()));
+        return false;
     }
+    return runUntil([this] { return pa_context_get_state(context_) == PA_CONTEXT_READY; },
+                    connectTimeoutMs);
+}
 
-    Reply info;
-    pa_operation* operation = pa_context_get_server_info(
-        context_,
-        [](pa_context*, const pa_server_info* server, void* data) {
-            auto* reply = static_cast<Reply*>(data);
-            if (server) {
-                reply->server = QString::fromUtf8(server->server_name) + u' ' +
-                                QString::fromUtf8(server->server_version);
-                reply->sampleRate = static_cast<int>(server->sample_spec.rate);
-            }
-            reply->done = true;
-        },
-        &info);
-    if (operation) {
-        runUntil([&info] { return info.done; }, connectTimeoutMs);
-        pa_operation_unref(operation);
-    }
-    // The rate of the default output, so that the server need not resample: its
-    // resampler delays every note.
-    Reply sink;
-    if (request.sampleRate == 0) {
-        operation = pa_context_get_sink_info_by_name(
-            context_, "@DEFAULT_SINK@",
-            [](pa_context*, const pa_sink_info* output, int last, void* data) {
-                auto* reply = static_cast<Reply*>(data);
-                if (output && last == 0) {
-                    reply->sampleRate = static_cast<int>(output->sample_spec.rate);
-                } else {
-                    reply->done = true;
-                }
-            },
-            &sink);
-        if (operation) {
-            runUntil([&sink] { return sink.done; }, connectTimeoutMs);
-            pa_operation_unref(operation);
-        }
-    }
-    int rate = request.sampleRate;
-    if (rate == 0) {
-        rate = sink.sampleRate > 0   ? sink.sampleRate
-               : info.sampleRate > 0 ? info.sampleRate
-                                     : 48000;
-    }
-    if (lost_) {
-        return refuse(lostReason_);
-    }
+PulseSink::ServerInfo PulseSink::askServer()
+{
+    ServerInfo info;
+    bool done = false;
+    struct Reply
+    {
+        ServerInfo* info;
+        bool* done;
+    } reply{&info, &done};
+    await(pa_context_get_server_info(
+              context_,
+              [](pa_context*, const pa_server_info* server, void* data) {
+                  const auto* r = static_cast<Reply*>(data);
+                  if (server) {
+                      r->info->name = QString::fromUtf8(server->server_name) + u' ' +
+                                      QString::fromUtf8(server->server_version);
+                      r->info->sampleRate = static_cast<int>(server->sample_spec.rate);
+                  }
+                  *r->done = true;
+              },
+              &reply),
+          done);
+    // The default output's own rate, where it differs from the server's default.
+    done = false;
+    await(pa_context_get_sink_info_by_name(
+              context_, "@DEFAULT_SINK@",
+              [](pa_context*, const pa_sink_info* output, int last, void* data) {
+                  const auto* r = static_cast<Reply*>(data);
+                  if (output && last == 0) {
+                      r->info->sampleRate = static_cast<int>(output->sample_spec.rate);
+                  } else {
+                      *r->done = true;
+                  }
+              },
+              &reply),
+          done);
+    return info;
+}
 
+bool PulseSink::openStream(int rate, const Request& request)
+{
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate), 2};
     stream_ = pa_stream_new(context_, "Piano", &format, nullptr);
     if (!stream_) {
-        return refuse(contextError());
+        fail(qPrintable(contextError()));
+        return false;
     }
     pa_stream_set_state_callback(stream_, onStreamState, this);
     pa_stream_set_underflow_callback(stream_, onUnderflow, this);
@@ -134,32 +138,35 @@ std::optional<SoundSink::Stream> PulseSink::connect(const Request& request, QStr
     buffer.fragsize = static_cast<uint32_t>(-1);
     // The server's output buffer follows the stream's: the smallest the server allows.
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY);
-    if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0 ||
-        !runUntil([this] { return pa_stream_get_state(stream_) == PA_STREAM_READY; },
-                  connectTimeoutMs)) {
-        return refuse(lostReason_.isEmpty() ? contextError() : lostReason_);
+    if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0) {
+        fail(qPrintable(contextError()));
+        return false;
     }
-
+    if (!runUntil([this] { return pa_stream_get_state(stream_) == PA_STREAM_READY; },
+                  connectTimeoutMs)) {
+        return false;
+    }
     granted_ = {};
     granted_.sampleRate = rate;
-    granted_.server = info.server;
     periodBytes_ = periodBytes;
     takeGrantedBuffer();
-
     bool timed = false;
-    operation = pa_stream_update_timing_info(
-        stream_, [](pa_stream*, int, void* data) { *static_cast<bool*>(data) = true; }, &timed);
-    if (operation) {
-        runUntil([&timed] { return timed; }, connectTimeoutMs);
-        pa_operation_unref(operation);
-    }
+    await(
+        pa_stream_update_timing_info(
+            stream_, [](pa_stream*, int, void* data) { *static_cast<bool*>(data) = true; }, &timed),
+        timed);
     if (const pa_timing_info* timing = pa_stream_get_timing_info(stream_)) {
         granted_.serverLatencyMs = static_cast<double>(timing->configured_sink_usec) / 1000.0;
     }
-    if (lost_) {
-        return refuse(lostReason_);
+    return !lost_;
+}
+
+void PulseSink::await(pa_operation* operation, const bool& done)
+{
+    if (operation) {
+        runUntil([&done] { return done; }, connectTimeoutMs);
+        pa_operation_unref(operation);
     }
-    return granted_;
 }
 
 void PulseSink::requestPeriod(int frames)

@@ -7,6 +7,7 @@
 
 struct pa_context;
 struct pa_mainloop;
+struct pa_operation;
 struct pa_stream;
 
 // A playback stream on the desktop's sound server (PulseAudio, or PipeWire through
@@ -36,6 +37,18 @@ public:
     static constexpr int connectTimeoutMs = 2000;
 
 private:
+    struct ServerInfo
+    {
+        QString name; // and version
+        int sampleRate = 0;
+    };
+
+    bool connectContext();
+    ServerInfo askServer();
+    bool openStream(int rate, const Request& request);
+    // Runs the main loop until the operation's callback sets `done` (or gives up).
+    void await(pa_operation* operation, const bool& done);
+
     // Runs the main loop until `done` holds, the time is up or the connection fails.
     template <typename Done> bool runUntil(Done done, int timeoutMs);
     bool iterate(int timeoutMs);

@@ -61,7 +61,7 @@ public:
     SoundPump(const SoundPump&) = delete;
     SoundPump& operator=(const SoundPump&) = delete;
 
-    // Something was sent to the synthesiser: if the pump sleeps, it renders at once.
+    // A note was sent to the synthesiser: if the pump sleeps, it renders at once.
     // Any thread.
     void wake();
 
