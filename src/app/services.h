@@ -14,8 +14,9 @@ struct Services
     MidiOut* midi = nullptr;
     Desktop* desktop = nullptr;
     Clock* clock = nullptr;
-    QString dataFolder;           // the folder of settings, colours, recordings and the guide page
-    QString programFolder;        // the folder of the program and the files shipped beside it
-    quint16 serverPort = 9352;    // the relay server's port
-    SoundStatus* sound = nullptr; // what the MIDI output tells of its sound; may be none
+    QString dataFolder;        // the folder of settings, colours, recordings and the guide page
+    QString programFolder;     // the folder of the program and the files shipped beside it
+    quint16 serverPort = 9352; // the relay server's port
+    // What the MIDI output tells of the sound it makes; none in most tests.
+    SoundStatus* sound = nullptr;
 };

@@ -32,8 +32,9 @@ public:
     void writeProgram(const QString& name, const QByteArray& bytes, bool executable = false) const;
     [[nodiscard]] QByteArray readData(const QString& name) const;
 
-    quint16 serverPort = 9352;    // the relay server's port the window connects to
-    SoundStatus* sound = nullptr; // what the window is told of the sound output
+    quint16 serverPort = 9352; // the relay server's port the window connects to
+    // What the window is told of the sound output.
+    SoundStatus* sound = nullptr;
 
     RecordingMidiOut midi;
     FakeDesktop desktop;

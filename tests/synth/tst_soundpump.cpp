@@ -134,15 +134,8 @@ constexpr int period = 10;
 
 QString stateName(SoundPump::State state)
 {
-    switch (state) {
-    case SoundPump::State::Playing:
-        return QStringLiteral("playing");
-    case SoundPump::State::Asleep:
-        return QStringLiteral("asleep");
-    case SoundPump::State::Lost:
-        return QStringLiteral("lost");
-    }
-    return {};
+    const char* names[] = {"playing", "asleep", "lost"}; // in the order of the enum
+    return QString::fromLatin1(names[static_cast<int>(state)]);
 }
 
 } // namespace
