@@ -109,7 +109,6 @@ bool FluidSynthOut::createSynth(double sampleRate)
     fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
     fluid_settings_setint(settings_, "audio.period-size", options_.driverPeriodSize);
     fluid_settings_setint(settings_, "audio.periods", options_.driverPeriods);
-    fluid_settings_setint(settings_, "audio.pulseaudio.adjust-latency", 0);
     synth_ = new_fluid_synth(settings_);
     if (!synth_) {
         return false;
