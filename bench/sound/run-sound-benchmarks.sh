@@ -6,7 +6,7 @@
 #     (bench_sound, on a PulseAudio null sink started here).
 # Prints the machine's load and the SoundFont that played: both change the figures.
 # Usage: bench/sound/run-sound-benchmarks.sh [build folder, default build/release]
-#        CASES="plain pause" REPS=40 SECONDS_EACH=60 to choose
+#        CASES="plain pause" REPS=40 SECONDS_EACH=60 to choose; LOGS=folder keeps the logs
 set -euo pipefail
 build=$(realpath "${1:-build/release}")
 here=$(dirname "$(realpath "$0")")
@@ -14,7 +14,7 @@ echo "load: $(cut -d' ' -f1-3 /proc/loadavg); SoundFont: $(realpath /usr/share/s
 
 # shellcheck disable=SC2086
 /usr/bin/python3 "$here/key_to_sound_cases.py" "$build/bin/quorvel" ${CASES:-plain pause instrument shared} \
-    --reps "${REPS:-40}"
+    --reps "${REPS:-40}" ${LOGS:+--logs "$LOGS"}
 
 runtime=$(mktemp -d)
 hogs=()

@@ -49,7 +49,7 @@ public:
         // After a dropout the period grows a step, up to this many times the one asked
         // for at first; after so long playing without one it shrinks a step again.
         int maxPeriodFactor = 8;
-        int relaxAfterMs = 60'000;
+        int relaxAfterMs = 20'000;
     };
 
     // Plays on `sink`, already connected with `stream`, starting asleep; or, without a
