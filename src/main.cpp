@@ -25,7 +25,9 @@ int main(int argc, char* argv[])
     FluidSynthOut synth;
     QtDesktop desktop;
     SteadyClock clock;
-    Form1 window(Services{&synth, &desktop, &clock, dataFolder.root(), programFolder});
+    Services services{&synth, &desktop, &clock, dataFolder.root(), programFolder};
+    services.sound = &synth;
+    Form1 window(services);
     window.start();
     return QApplication::exec();
 }

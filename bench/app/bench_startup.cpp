@@ -81,9 +81,8 @@ int main(int argc, char* argv[])
                 shownMs, beforeMain,
                 synthReady ? qPrintable(QStringLiteral("ready on ") + synth.audioDriver())
                            : "NOT ready (no audio output)");
-    std::printf("audio buffer: %.2f ms (%d frames x %d periods at %.0f Hz)\n",
-                synth.bufferLatencyMs(), FluidSynthOut::Options{}.periodSize,
-                FluidSynthOut::Options{}.periods, FluidSynthOut::Options{}.sampleRate);
+    const SoundState sound = synth.soundState();
+    std::printf("audio latency: %.2f ms (%s)\n", sound.latencyMs, qPrintable(sound.detail));
 
     // Idle: the open window, doing nothing, for ten seconds.
     for (int i = 0; i < 50; ++i) {

@@ -66,6 +66,9 @@ public:
     void Timer3_Timer();
     void instru_Click();
 
+    // The sound output's state in the status bar (form1sound.cpp).
+    void showSoundState();
+
     // Computer keyboard and mouse (form1keyboard.cpp, form1mouse.cpp).
     void Form_KeyDown(int keyCode);
     void Form_KeyUp(int keyCode);

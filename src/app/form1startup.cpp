@@ -73,6 +73,7 @@ void Form1::Form_Load()
     activated_ = false;
 
     OpenDevice(0);
+    showSoundState();
 
     // Every load starts the notes afresh, also a restart within the run: the keys
     // were rebuilt at rest, so nothing held before is held or owed now, and a base

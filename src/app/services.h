@@ -7,6 +7,7 @@
 class Clock;
 class Desktop;
 class MidiOut;
+class SoundStatus;
 
 // What the main window needs of the world. main() passes the real services;
 // tests pass fakes and temporary folders.
@@ -18,4 +19,6 @@ struct Services
     QString dataFolder;    // the folder of settings, colours, recordings and the guide page
     QString programFolder; // the folder of the program and the files shipped beside it
     quint16 serverPort = wire::serverPort; // the relay server's port
+    // What the MIDI output tells of the sound it makes; none in most tests.
+    SoundStatus* sound = nullptr;
 };

@@ -1,11 +1,13 @@
 #include "fluidsynthout.h"
 
 #include "midimessages.h"
-#include "pulsepump.h"
+#include "pulsesink.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStringList>
+
+#include <tuple>
 
 #include <fluidsynth.h>
 
@@ -46,6 +48,22 @@ QStringList availableDrivers(fluid_settings_t* settings)
     return names;
 }
 
+QString milliseconds(double ms)
+{
+    return QString::number(ms, 'f', 1) + QStringLiteral(" ms");
+}
+
+QString bufferText(int periods, int frames, double rate)
+{
+    return QStringLiteral("%1 × %2 frames at %3 Hz").arg(periods).arg(frames).arg(rate, 0, 'f', 0);
+}
+
+QString dropoutText(int dropouts)
+{
+    return dropouts == 0 ? QStringLiteral("no dropouts")
+                         : QStringLiteral("%1 dropouts").arg(dropouts);
+}
+
 } // namespace
 
 FluidSynthOut::FluidSynthOut()
@@ -56,6 +74,7 @@ FluidSynthOut::FluidSynthOut(Options options)
     : options_(std::move(options))
 {
     routeFluidSynthLog();
+    state_.detail = QStringLiteral("No sound: the synthesiser is not open");
 }
 
 FluidSynthOut::~FluidSynthOut()
@@ -72,7 +91,7 @@ FluidSynthOut::~FluidSynthOut()
     }
 }
 
-bool FluidSynthOut::createSynth()
+bool FluidSynthOut::createSynth(double sampleRate)
 {
     if (synth_) {
         return true;
@@ -85,12 +104,11 @@ bool FluidSynthOut::createSynth()
     if (!settings_) {
         return false;
     }
-    fluid_settings_setnum(settings_, "synth.sample-rate", options_.sampleRate);
+    fluid_settings_setnum(settings_, "synth.sample-rate", sampleRate);
     fluid_settings_setnum(settings_, "synth.gain", options_.gain);
     fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
-    fluid_settings_setint(settings_, "audio.period-size", options_.periodSize);
-    fluid_settings_setint(settings_, "audio.periods", options_.periods);
-    fluid_settings_setint(settings_, "audio.pulseaudio.adjust-latency", 0);
+    fluid_settings_setint(settings_, "audio.period-size", options_.driverPeriodSize);
+    fluid_settings_setint(settings_, "audio.periods", options_.driverPeriods);
     synth_ = new_fluid_synth(settings_);
     if (!synth_) {
         return false;
@@ -102,46 +120,85 @@ bool FluidSynthOut::createSynth()
         synth_ = nullptr;
         return false;
     }
+    sampleRate_ = sampleRate;
     return true;
 }
 
 bool FluidSynthOut::open(int /*deviceId*/)
 {
     // Every device id reaches the one synthesiser: it is the mapper's only device.
-    if (!createSynth()) {
+    if (open_) {
+        return true;
+    }
+    if (!options_.withAudio) {
+        open_ = createSynth(options_.sampleRate > 0 ? options_.sampleRate : 48000);
+        return open_;
+    }
+    open_ = openPump() || openOwnDriver();
+    return open_;
+}
+
+bool FluidSynthOut::openPump()
+{
+    const SoundSink::Request request{synth_ ? static_cast<int>(sampleRate_)
+                                            : static_cast<int>(options_.sampleRate),
+                                     options_.periodSize, options_.periods};
+    auto sink = std::make_unique<PulseSink>();
+    QString reason;
+    const auto stream = sink->connect(request, &reason);
+    // A sound server that played before is waited for: it is on its way back (after
+    // an update or a crash), and another driver would take the sound card from it.
+    if (!stream && !hadServer_) {
+        qCInfo(lcSynth) << "No sound server:" << reason;
         return false;
     }
-    if (options_.withAudio && !pump_ && !driver_) {
-        QString reason;
-        pump_ = PulsePump::start(
-            synth_, {int(options_.sampleRate), options_.periodSize, options_.periods}, &reason);
-        if (pump_) {
-            driverName_ = QStringLiteral("pulseaudio");
-        } else {
-            qCDebug(lcSynth) << "No sound server:" << reason;
-        }
+    if (!createSynth(stream ? stream->sampleRate : sampleRate_)) {
+        setState({false, {}, 0, QStringLiteral("No sound: the SoundFont cannot be loaded")});
+        return false;
     }
-    if (options_.withAudio && !pump_ && !driver_) {
-        const QStringList available = availableDrivers(settings_);
-        for (const char* name : audioDrivers) {
-            if (!available.contains(QLatin1String(name))) {
-                continue;
-            }
-            fluid_settings_setstr(settings_, "audio.driver", name);
-            driver_ = new_fluid_audio_driver(settings_, synth_);
-            if (driver_) {
-                driverName_ = QString::fromLatin1(name);
-                qCDebug(lcSynth) << "audio driver" << driverName_;
-                break;
-            }
-        }
-        if (!driver_) {
-            qCWarning(lcSynth) << "No audio output could be opened";
-            return false;
-        }
-    }
-    open_ = true;
+    hadServer_ = true;
+    // What the pump will report from its thread, known now: the caller may ask at once.
+    SoundPump::Report first;
+    first.state = stream ? SoundPump::State::Asleep : SoundPump::State::Lost;
+    first.stream = stream.value_or(SoundSink::Stream{});
+    first.reason = reason;
+    onPumpReport(first);
+    pump_ = std::make_unique<SoundPump>(
+        std::move(sink), request, stream,
+        [this](float* frames, int count) {
+            fluid_synth_write_float(synth_, count, frames, 0, 2, frames, 1, 2);
+            return fluid_synth_get_active_voice_count(synth_) > 0;
+        },
+        [this](const SoundPump::Report& report) { onPumpReport(report); }, options_.pump, reason);
     return true;
+}
+
+bool FluidSynthOut::openOwnDriver()
+{
+    if (!createSynth(options_.sampleRate > 0 ? options_.sampleRate : 48000)) {
+        setState({false, {}, 0, QStringLiteral("No sound: the SoundFont cannot be loaded")});
+        return false;
+    }
+    const QStringList available = availableDrivers(settings_);
+    for (const char* name : audioDrivers) {
+        if (!available.contains(QLatin1String(name))) {
+            continue;
+        }
+        fluid_settings_setstr(settings_, "audio.driver", name);
+        driver_ = new_fluid_audio_driver(settings_, synth_);
+        if (driver_) {
+            const QString driver = QString::fromLatin1(name);
+            setState({true, driver,
+                      1000.0 * options_.driverPeriodSize * options_.driverPeriods / sampleRate_,
+                      QStringLiteral("FluidSynth's %1 driver, no sound server: %2")
+                          .arg(driver, bufferText(options_.driverPeriods, options_.driverPeriodSize,
+                                                  sampleRate_))});
+            return true;
+        }
+    }
+    qCWarning(lcSynth) << "No audio output could be opened";
+    setState({false, {}, 0, QStringLiteral("No sound: no sound server and no audio device")});
+    return false;
 }
 
 void FluidSynthOut::send(quint32 message)
@@ -163,6 +220,11 @@ void FluidSynthOut::send(quint32 message)
             fluid_synth_noteoff(synth_, channel, m->data1);
         } else {
             fluid_synth_noteon(synth_, channel, m->data1, m->data2);
+            // Only a note makes sound: a sleeping stream starts again for it alone, so
+            // that it goes out at once instead of behind a period already queued.
+            if (pump_) {
+                pump_->wake();
+            }
         }
         break;
     case 0xA0:
@@ -183,9 +245,6 @@ void FluidSynthOut::send(quint32 message)
     default:
         break; // System messages are not used by the piano.
     }
-    if (pump_) {
-        pump_->wake();
-    }
 }
 
 void FluidSynthOut::close()
@@ -200,8 +259,12 @@ void FluidSynthOut::close()
     if (driver_) {
         delete_fluid_audio_driver(driver_);
         driver_ = nullptr;
-        driverName_.clear();
     }
+    {
+        const std::lock_guard lock(stateMutex_);
+        lastReport_.reset();
+    }
+    setState({false, {}, 0, QStringLiteral("No sound: the synthesiser is closed")});
 }
 
 void FluidSynthOut::render(float* left, float* right, int frames)
@@ -212,7 +275,78 @@ void FluidSynthOut::render(float* left, float* right, int frames)
     fluid_synth_write_float(synth_, frames, left, 0, 1, right, 0, 1);
 }
 
-double FluidSynthOut::bufferLatencyMs() const
+SoundState FluidSynthOut::soundState() const
 {
-    return 1000.0 * options_.periodSize * options_.periods / options_.sampleRate;
+    const std::lock_guard lock(stateMutex_);
+    return state_;
+}
+
+QString FluidSynthOut::audioDriver() const
+{
+    const SoundState state = soundState();
+    return state.sounding ? state.driver : QString();
+}
+
+int FluidSynthOut::dropouts() const
+{
+    const std::lock_guard lock(stateMutex_);
+    return dropouts_;
+}
+
+void FluidSynthOut::onPumpReport(const SoundPump::Report& report)
+{
+    // Called on the sound thread at every sleep and wake: only what the user can see
+    // is worth the text.
+    const auto shown = [](const SoundPump::Report& r) {
+        const SoundSink::Stream& s = r.stream;
+        return std::tuple(r.state == SoundPump::State::Lost, r.reason, r.dropouts, r.realtime,
+                          s.sampleRate, s.periodFrames, s.bufferFrames, s.serverLatencyMs,
+                          s.server);
+    };
+    {
+        const std::lock_guard lock(stateMutex_);
+        if (lastReport_ && shown(*lastReport_) == shown(report)) {
+            return;
+        }
+        lastReport_ = report;
+    }
+    const QString driver = QStringLiteral("pulseaudio");
+    if (report.state == SoundPump::State::Lost) {
+        setState({false, driver, 0,
+                  QStringLiteral("No sound: the sound server went away (%1); the piano plays "
+                                 "again when it is back")
+                      .arg(report.reason)});
+    } else {
+        const SoundSink::Stream& s = report.stream;
+        const double bufferMs = 1000.0 * s.bufferFrames / s.sampleRate;
+        setState({true, driver, bufferMs + s.serverLatencyMs,
+                  QStringLiteral("%1 sound server: %2 (%3) and %4 in the server; %5%6")
+                      .arg(s.server.isEmpty() ? QStringLiteral("PulseAudio") : s.server,
+                           bufferText(s.bufferFrames / std::max(1, s.periodFrames), s.periodFrames,
+                                      s.sampleRate),
+                           milliseconds(bufferMs), milliseconds(s.serverLatencyMs),
+                           dropoutText(report.dropouts),
+                           report.realtime ? QStringLiteral("; real-time thread") : QString())});
+    }
+    const std::lock_guard lock(stateMutex_);
+    if (report.dropouts > dropouts_) {
+        qCWarning(lcSynth) << "The sound stream ran dry:" << report.dropouts << "dropouts so far";
+    }
+    dropouts_ = report.dropouts;
+}
+
+void FluidSynthOut::setState(const SoundState& state)
+{
+    {
+        const std::lock_guard lock(stateMutex_);
+        if (state == state_) {
+            return;
+        }
+        state_ = state;
+    }
+    qCInfo(lcSynth).noquote()
+        << "sound:" << state.detail
+        << (state.sounding ? QStringLiteral("(latency %1)").arg(milliseconds(state.latencyMs))
+                           : QString());
+    Q_EMIT soundStateChanged();
 }

@@ -1,29 +1,39 @@
 #pragma once
 
 #include "midiout.h"
+#include "soundpump.h"
+#include "soundstatus.h"
 
 #include <QString>
 
 #include <memory>
+#include <mutex>
+#include <optional>
 
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
 struct _fluid_audio_driver_t;
-class PulsePump;
 
 // The default MIDI output: the FluidSynth synthesiser with a General MIDI SoundFont,
-// playing on the desktop's audio output (PipeWire, PulseAudio or ALSA).
-class FluidSynthOut final : public MidiOut
+// playing on the desktop's sound server, or through one of FluidSynth's own audio
+// drivers (PipeWire, ALSA, OSS) where no sound server runs. Tells what it plays on
+// through SoundStatus.
+class FluidSynthOut final : public SoundStatus, public MidiOut
 {
+    Q_OBJECT
+
 public:
     struct Options
     {
         QString soundFont = QStringLiteral("/usr/share/sounds/sf2/default-GM.sf2");
-        bool withAudio = true; // false: no audio driver, sound only through render()
-        double sampleRate = 48000;
-        int periodSize = 128; // frames per audio period
-        int periods = 2;
+        bool withAudio = true;      // false: no audio output, sound only through render()
+        double sampleRate = 0;      // 0: the rate of the sound server's output (else 48000)
+        int periodSize = 64;        // frames per period on the sound server
+        int periods = 2;            // periods the server's stream holds
+        int driverPeriodSize = 128; // frames per period of FluidSynth's own drivers
+        int driverPeriods = 2;
         double gain = 0.5;
+        SoundPump::Options pump;
     };
 
     FluidSynthOut();
@@ -35,24 +45,36 @@ public:
     void send(quint32 message) override;
     void close() override;
 
+    [[nodiscard]] SoundState soundState() const override;
+
     // Renders `frames` stereo frames into the two buffers (for a synthesiser opened
     // without audio). Does nothing while the device is not open.
     void render(float* left, float* right, int frames);
 
-    // The audio driver in use, empty while none runs.
-    [[nodiscard]] QString audioDriver() const { return driverName_; }
+    // The audio driver in use, empty while none plays.
+    [[nodiscard]] QString audioDriver() const;
 
-    // The audio buffer the synthesiser runs with, in milliseconds.
-    [[nodiscard]] double bufferLatencyMs() const;
+    // Times the sound server's stream ran dry while it should have played.
+    [[nodiscard]] int dropouts() const;
 
 private:
-    bool createSynth();
+    bool createSynth(double sampleRate);
+    bool openPump();
+    bool openOwnDriver();
+    void onPumpReport(const SoundPump::Report& report);
+    void setState(const SoundState& state);
 
     Options options_;
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;
-    std::unique_ptr<PulsePump> pump_;         // the sound server, when there is one
+    double sampleRate_ = 0;                   // of the synthesiser, once made
+    std::unique_ptr<SoundPump> pump_;         // the sound server, when there is one
     _fluid_audio_driver_t* driver_ = nullptr; // otherwise one of FluidSynth's own drivers
-    QString driverName_;
     bool open_ = false;
+    bool hadServer_ = false; // a sound server played for this synthesiser
+
+    mutable std::mutex stateMutex_; // the pump reports from its own thread
+    SoundState state_;
+    std::optional<SoundPump::Report> lastReport_;
+    int dropouts_ = 0;
 };

@@ -38,7 +38,7 @@ Form1& PianoFixture::start()
     Clock* clock = clockKind_ == ClockKind::Manual ? static_cast<Clock*>(&manualClock)
                                                    : static_cast<Clock*>(&steadyClock);
     form = std::make_unique<Form1>(
-        Services{&midi, &desktop, clock, dataFolder_, programFolder_, serverPort});
+        Services{&midi, &desktop, clock, dataFolder_, programFolder_, serverPort, sound});
     form->start();
     if (!QTest::qWaitForWindowActive(form.get())) {
         qWarning("The main window did not become active");

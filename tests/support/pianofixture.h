@@ -33,6 +33,8 @@ public:
     [[nodiscard]] QByteArray readData(const QString& name) const;
 
     quint16 serverPort = 9352; // the relay server's port the window connects to
+    // What the window is told of the sound output.
+    SoundStatus* sound = nullptr;
 
     RecordingMidiOut midi;
     FakeDesktop desktop;
