@@ -68,15 +68,15 @@ end_server
 sleep 1
 echo "server gone:  $(grep -a 'quorvel.synth: sound:' "$work/piano.log" | tail -1 | cut -d' ' -f4-)"
 lines=$(grep -ac 'quorvel.synth: sound:' "$work/piano.log")
-start_server
 back=$(date +%s.%N)
+start_server
 for _ in $(seq 60); do
     [ "$(grep -ac 'quorvel.synth: sound:' "$work/piano.log")" -gt "$lines" ] && break
     sleep 0.05
 done
 said=$(grep -a 'quorvel.synth: sound:' "$work/piano.log" | sed -n "$((lines + 1))p")
 said_at=$(date -d "$(echo "$said" | cut -d' ' -f1-2)" +%s.%N)
-echo "server back:  the piano said so $(ms_between "$back" "$said_at") ms later: $(echo "$said" | cut -d' ' -f4-)"
+echo "server back:  the piano said so $(ms_between "$back" "$said_at") ms after the server was started: $(echo "$said" | cut -d' ' -f4-)"
 echo "keys played:  $(loudness_of z x c q)"
 kill "$piano"; wait "$piano" 2>/dev/null || true
 end_server
