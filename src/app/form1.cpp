@@ -3,8 +3,10 @@
 #include "controllook.h"
 #include "filepresent.h"
 #include "keycodes.h"
+#include "midiportfactory.h"
 #include "pianokey.h"
 #include "sharedplaysession.h"
+#include "soundsettingsstore.h"
 #include "twips.h"
 #include "widgets.h"
 
@@ -21,7 +23,9 @@
 Form1::Form1(Services services, QWidget* parent)
     : QMainWindow(parent)
     , services_(std::move(services))
-    , notes_(*services_.midi)
+    , sound_(services_.soundStore ? services_.soundStore->load() : SoundSettings{})
+    , connections_(*services_.midi, services_.ports, sound_)
+    , notes_(connections_.output())
     , session_(std::make_unique<SharedPlaySession>(services_.serverPort))
 {
     Q_ASSERT(services_.midi && services_.desktop && services_.clock);
@@ -35,6 +39,7 @@ Form1::Form1(Services services, QWidget* parent)
     fixWindowSize(0);
     connectPlayer();
     connectSession();
+    connectMidiInput();
 }
 
 Form1::~Form1() = default;
@@ -126,7 +131,8 @@ void Form1::changeEvent(QEvent* event)
         // and message boxes are not.
         const QWidget* now = QApplication::activeWindow();
         const QString name = now ? now->objectName() : QString();
-        leftForOwnWindow_ = name == u"Form2" || name == u"frmAbout" || name == u"hlpfrm";
+        leftForOwnWindow_ =
+            name == u"Form2" || name == u"frmSound" || name == u"frmAbout" || name == u"hlpfrm";
         releasePressedKeys();
     }
 }
@@ -134,6 +140,10 @@ void Form1::changeEvent(QEvent* event)
 void Form1::closeEvent(QCloseEvent* event)
 {
     Form_Unload();
+    // The window is not shown again: a keyboard plays nothing and records nothing now.
+    if (MidiInPort* input = connections_.input()) {
+        input->close();
+    }
     event->accept();
 }
 

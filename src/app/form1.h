@@ -1,10 +1,13 @@
 #pragma once
 
 #include "instrumentnames.h"
+#include "midiconnections.h"
+#include "midiinputmap.h"
 #include "noteengine.h"
 #include "player.h"
 #include "recorder.h"
 #include "services.h"
+#include "soundsettings.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -29,6 +32,7 @@ class QScrollBar;
 class QTimer;
 class Form2;
 class frmAbout;
+class FrmSound;
 class hlpfrm;
 class SharedPlaySession;
 struct SettingsValues;
@@ -66,8 +70,12 @@ public:
     void Timer3_Timer();
     void instru_Click();
 
-    // The sound output's state in the status bar (form1sound.cpp).
+    // The sound output's state in the status bar, and the "Sound and MIDI" window's
+    // choices (form1sound.cpp).
     void showSoundState();
+
+    // A MIDI keyboard on the input port (form1midi.cpp).
+    void midiIn_MessageReceived(quint32 message);
 
     // Computer keyboard and mouse (form1keyboard.cpp, form1mouse.cpp).
     void Form_KeyDown(int keyCode);
@@ -113,6 +121,7 @@ public:
 
     // Secondary windows (form1windows.cpp).
     void mnuSet_Click();
+    void mnuSound_Click();
     void mnuAbout_Click();
     void Label2_Click();
     void mnurdme_Click();
@@ -170,6 +179,7 @@ private:
         QMenu* mnuextr = nullptr;
         QAction* mnuRecord = nullptr;
         QAction* mnuSet = nullptr;
+        QAction* mnuSound = nullptr;
         QMenu* mnuhlp = nullptr;
         QAction* mnurdme = nullptr;
         QAction* mnuAbout = nullptr;
@@ -201,6 +211,15 @@ private:
     // form1notes.cpp: a key drawn pressed (and given the focus) or at rest
     void showKey(qint16 keyIndex, bool pressed);
 
+    // form1sound.cpp
+    [[nodiscard]] FrmSound* makeSoundWindow();
+    bool saveSoundChoices(const SoundSettings& values, const QString& fontShown, QString* error);
+
+    // form1midi.cpp
+    void connectMidiInput();
+    void playMidiInput(const InputAction& action);
+    void releaseMidiInput();
+
     // form1recorder.cpp
     void showRecordingPresence(bool keyFilePresent, bool connected);
 
@@ -225,6 +244,10 @@ private:
     Services services_;
     Controls c_;
     InstrumentNames instrumentNames_;
+    // The player's sound and MIDI choices as kept; the ports follow those of the start.
+    SoundSettings sound_;
+    MidiConnections connections_;
+    MidiInputMap midiInput_;
     NoteEngine notes_;
 
     // Window state that lives as long as the window object (kept across restarts
@@ -244,6 +267,7 @@ private:
     bool leftForOwnWindow_ = false; // the last deactivation went to one of our windows
 
     QPointer<Form2> settingsWindow_;
+    QPointer<FrmSound> soundWindow_;
     QPointer<frmAbout> aboutWindow_;
     QPointer<hlpfrm> guideWindow_;
 

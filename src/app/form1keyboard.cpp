@@ -125,7 +125,10 @@ void Form1::askInstrumentNumber()
 
 void Form1::releasePressedKeys()
 {
-    for (const qint16 keyIndex : notes_.releaseAll()) {
-        showKey(keyIndex, false);
+    // A keyboard on the MIDI input sends its own releases, wherever the focus is.
+    for (qint16 keyIndex = 0; keyIndex < keyCount; ++keyIndex) {
+        if (notes_.isPressed(keyIndex) && !midiInput_.holdsKey(keyIndex)) {
+            ReleaseKey(keyIndex);
+        }
     }
 }

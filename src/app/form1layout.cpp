@@ -224,6 +224,7 @@ void Form1::createControls()
     c.mnuRecord->setCheckable(true);
     c.mnuRecord->setChecked(false);
     c.mnuSet = addItem(c.mnuextr, "mnuSet", "Settings", {}, true);
+    c.mnuSound = addItem(c.mnuextr, "mnuSound", "Sound and MIDI", {}, true);
     c.mnuhlp = c.menuBar->addMenu(QStringLiteral("&Help"));
     c.mnuhlp->setObjectName(QStringLiteral("mnuhlp"));
     c.mnurdme = addItem(c.mnuhlp, "mnurdme", "&Guide", {}, true);
@@ -319,6 +320,7 @@ void Form1::connectControls()
         mnuRecord_Click();
     });
     connect(c_.mnuSet, &QAction::triggered, this, &Form1::mnuSet_Click);
+    connect(c_.mnuSound, &QAction::triggered, this, &Form1::mnuSound_Click);
     connect(c_.mnurdme, &QAction::triggered, this, &Form1::mnurdme_Click);
     connect(c_.mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
     for (QMenu* menu : {c_.mnufile, c_.mnuextr, c_.mnuhlp}) {

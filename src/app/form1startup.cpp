@@ -148,6 +148,8 @@ void Form1::setBackColor(const QColor& color)
 
 void Form1::Form_Unload()
 {
+    // What a MIDI keyboard holds is let go, so its own releases find nothing to undo.
+    releaseMidiInput();
     notes_.closeDevice();
     // The window's work ends with it, though another of the program's windows may
     // keep the program running: no more ticks, no replay, no connection.

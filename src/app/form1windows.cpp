@@ -1,10 +1,11 @@
-// The settings, about and guide windows, opened from the main window, and the
+// The settings, sound, about and guide windows, opened from the main window, and the
 // window's own icon and mouse pointer.
 #include "form1.h"
 
 #include "appearance.h"
 #include "form2.h"
 #include "frmabout.h"
+#include "frmsound.h"
 #include "hlpfrm.h"
 #include "settingstexts.h"
 
@@ -38,6 +39,11 @@ void Form1::mnuSet_Click()
                              return settingstexts::save(folder, texts, error);
                          });
     });
+}
+
+void Form1::mnuSound_Click()
+{
+    showOnce(soundWindow_, [this] { return makeSoundWindow(); });
 }
 
 void Form1::mnuAbout_Click()

@@ -57,6 +57,13 @@ QList<InputAction> MidiInputMap::releaseAll()
     return releases;
 }
 
+bool MidiInputMap::holdsKey(int keyIndex) const
+{
+    return std::any_of(held_.cbegin(), held_.cend(), [keyIndex](const Held& h) {
+        return h.press == InputAction{InputAction::Kind::PressKey, keyIndex};
+    });
+}
+
 InputAction MidiInputMap::releaseOf(const InputAction& press)
 {
     return {press.kind == InputAction::Kind::PressKey ? InputAction::Kind::ReleaseKey

@@ -38,6 +38,9 @@ public:
     // input goes away; nothing is held afterwards.
     [[nodiscard]] QList<InputAction> releaseAll();
 
+    // True while the keyboard holds a note that pressed key `keyIndex`.
+    [[nodiscard]] bool holdsKey(int keyIndex) const;
+
 private:
     struct Held
     {

@@ -32,6 +32,7 @@ void NoteEngine::startOver(qint16 channel, qint16 baseNote)
     channel_ = channel;
     baseNote_ = baseNote;
     keys_.fill({});
+    owedNotes_.fill({});
 }
 
 bool NoteEngine::press(qint16 keyIndex, bool connected)
@@ -81,6 +82,32 @@ QList<qint16> NoteEngine::releaseAll()
         }
     }
     return released;
+}
+
+void NoteEngine::soundNote(int note)
+{
+    if (note < 0 || note > 127) {
+        return;
+    }
+    const auto noteOn = midimessages::noteOn(note, velocity, channel_);
+    if (!noteOn) {
+        return;
+    }
+    send(*noteOn);
+    owedNotes_[note] = midimessages::release(note, instrument_, channel_);
+}
+
+void NoteEngine::silenceNote(int note)
+{
+    if (note < 0 || note > 127) {
+        return;
+    }
+    const auto message =
+        owedNotes_[note] ? owedNotes_[note] : midimessages::release(note, instrument_, channel_);
+    owedNotes_[note].reset();
+    if (message) {
+        send(*message);
+    }
 }
 
 void NoteEngine::transposeUp()

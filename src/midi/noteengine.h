@@ -58,6 +58,15 @@ public:
     // Releases every pressed key, lowest first; gives the keys released.
     [[nodiscard]] QList<qint16> releaseAll();
 
+    // Sounds a note that no key plays (from a MIDI keyboard) with the piano's channel
+    // and velocity; its release is chosen now, as a key's is at its press. A note
+    // outside 0 to 127 sends nothing.
+    void soundNote(int note);
+
+    // Sends the release soundNote() chose for `note`, or, for a note it did not sound,
+    // the release of the present instrument.
+    void silenceNote(int note);
+
     // Moves the base note a semitone; it stops at the limits of its 16 bits.
     void transposeUp();
     void transposeDown();
@@ -97,4 +106,5 @@ private:
     qint16 baseNote_ = defaultBaseNote;
     int instrument_ = 0;
     std::array<Key, keyCount> keys_{};
+    std::array<std::optional<quint32>, 128> owedNotes_{}; // the releases soundNote() chose
 };

@@ -251,7 +251,7 @@ void MidiPortOut::close()
 }
 
 MidiPortIn::MidiPortIn(QObject* parent)
-    : QObject(parent)
+    : MidiInPort(parent)
 {}
 
 MidiPortIn::~MidiPortIn()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "midiout.h"
+#include "midiportfactory.h"
 #include "midisystems.h"
 
 #include <QList>
@@ -24,7 +24,7 @@ namespace midiports {
 
 // The piano's MIDI output port, "Quorvel Piano", on the ALSA sequencer or JACK: other
 // programs connect to it and hear every message the piano sends, byte for byte.
-class MidiPortOut final : public MidiOut
+class MidiPortOut final : public MidiOutPort
 {
 public:
     // `systemKey`: a MidiSystem key. `destination`: a port to connect to as well, as
@@ -42,7 +42,7 @@ public:
     void send(quint32 message) override;
     void close() override;
 
-    [[nodiscard]] QString errorString() const { return error_; }
+    [[nodiscard]] QString errorString() const override { return error_; }
 
 private:
     QString systemKey_;
@@ -53,7 +53,7 @@ private:
 
 // The piano's MIDI input port, "Quorvel Piano". RtMidi delivers messages on a thread
 // of its own; they reach the thread of this object in the order they arrived.
-class MidiPortIn final : public QObject
+class MidiPortIn final : public MidiInPort
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MidiPortIn)
@@ -65,18 +65,14 @@ public:
     // Opens the input port on system `systemKey` and, unless `source` is empty,
     // connects the port `source` (a name from MidiSystem::inputs) to it. False, with
     // errorString(), when the system cannot be used or the source is not there.
-    bool open(const QString& systemKey, const QString& source);
+    // System exclusive, timing and active-sensing messages are not passed on.
+    bool open(const QString& systemKey, const QString& source) override;
 
     // Closes the port; no message arrives after this, not even one already on its way.
-    void close();
+    void close() override;
 
     [[nodiscard]] bool isOpen() const { return port_ != nullptr; }
-    [[nodiscard]] QString errorString() const { return error_; }
-
-Q_SIGNALS:
-    // One short message, packed as MidiOut takes them. System exclusive, timing
-    // and active-sensing messages are not passed on.
-    void messageReceived(quint32 message);
+    [[nodiscard]] QString errorString() const override { return error_; }
 
 private:
     static void arrived(double timeStamp, std::vector<unsigned char>* message, void* self);
@@ -84,4 +80,19 @@ private:
     std::unique_ptr<RtMidiIn> port_;
     std::atomic<int> generation_{0}; // moves on at every close
     QString error_;
+};
+
+// The MIDI systems and ports above, for the window.
+class RtMidiPorts final : public MidiPortFactory
+{
+public:
+    [[nodiscard]] QList<MidiSystem> systems() override { return midiports::systems(); }
+    [[nodiscard]] std::unique_ptr<MidiOutPort> makeOutput(const QString& systemKey) override
+    {
+        return std::make_unique<MidiPortOut>(systemKey);
+    }
+    [[nodiscard]] std::unique_ptr<MidiInPort> makeInput() override
+    {
+        return std::make_unique<MidiPortIn>();
+    }
 };

@@ -2,8 +2,9 @@
 
 #include "midimessages.h"
 #include "pulsesink.h"
+#include "soundfontfile.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QStringList>
 
@@ -15,13 +16,30 @@ Q_LOGGING_CATEGORY(lcSynth, "quorvel.synth")
 
 namespace {
 
+// While a SoundFont is read, FluidSynth's errors on this thread are the reason it
+// is refused.
+thread_local QString* collected = nullptr;
+
+// Collects what FluidSynth says on this thread while it lives.
+class SaidByFluidSynth
+{
+public:
+    explicit SaidByFluidSynth(QString* into) { collected = into; }
+    ~SaidByFluidSynth() { collected = nullptr; }
+    Q_DISABLE_COPY_MOVE(SaidByFluidSynth)
+};
+
 void logFromFluidSynth(int level, const char* message, void*)
 {
     // FluidSynth's warnings come in floods (one per note when its voices run out) and
     // its information and debugging messages are of no use here: errors only.
-    if (level <= FLUID_ERR) {
-        qCWarning(lcSynth, "%s", message);
+    if (level > FLUID_ERR) {
+        return;
     }
+    if (collected && collected->isEmpty()) {
+        *collected = QString::fromLocal8Bit(message).trimmed();
+    }
+    qCWarning(lcSynth, "%s", message);
 }
 
 void routeFluidSynthLog()
@@ -96,16 +114,14 @@ bool FluidSynthOut::createSynth(double sampleRate)
     if (synth_) {
         return true;
     }
-    if (!QFileInfo(options_.soundFont).isFile()) {
-        qCWarning(lcSynth) << "SoundFont not found:" << options_.soundFont;
-        return false;
-    }
     settings_ = new_fluid_settings();
     if (!settings_) {
         return false;
     }
     fluid_settings_setnum(settings_, "synth.sample-rate", sampleRate);
     fluid_settings_setnum(settings_, "synth.gain", options_.gain);
+    fluid_settings_setint(settings_, "synth.reverb.active", options_.reverb ? 1 : 0);
+    fluid_settings_setint(settings_, "synth.chorus.active", options_.chorus ? 1 : 0);
     fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
     fluid_settings_setint(settings_, "audio.period-size", options_.driverPeriodSize);
     fluid_settings_setint(settings_, "audio.periods", options_.driverPeriods);
@@ -113,15 +129,105 @@ bool FluidSynthOut::createSynth(double sampleRate)
     if (!synth_) {
         return false;
     }
-    if (fluid_synth_sfload(synth_, QFile::encodeName(options_.soundFont).constData(), 1) ==
-        FLUID_FAILED) {
-        qCWarning(lcSynth) << "Cannot load the SoundFont" << options_.soundFont;
+    QString error;
+    std::optional<int> id = readSoundFont(options_.soundFont, &error);
+    // A SoundFont chosen once may have gone since; the piano then plays on the default.
+    if (!id && !options_.fallbackSoundFont.isEmpty() &&
+        options_.fallbackSoundFont != options_.soundFont) {
+        qCWarning(lcSynth).noquote()
+            << QStringLiteral("The SoundFont %1 cannot be loaded: %2. "
+                              "Playing %3 instead.")
+                   .arg(options_.soundFont, error, options_.fallbackSoundFont);
+        id = readSoundFont(options_.fallbackSoundFont, &error);
+        if (id) {
+            options_.soundFont = options_.fallbackSoundFont;
+        }
+    }
+    if (!id) {
+        qCWarning(lcSynth).noquote() << QStringLiteral("The SoundFont %1 cannot be loaded: %2.")
+                                            .arg(options_.soundFont, error);
         delete_fluid_synth(synth_);
         synth_ = nullptr;
+        delete_fluid_settings(settings_);
+        settings_ = nullptr;
         return false;
     }
+    soundFontId_ = *id;
     sampleRate_ = sampleRate;
     return true;
+}
+
+std::optional<int> FluidSynthOut::readSoundFont(const QString& path, QString* error)
+{
+    *error = soundfontfile::problemWith(path);
+    if (!error->isEmpty()) {
+        return std::nullopt;
+    }
+    QString said;
+    const int id = [&] {
+        const SaidByFluidSynth collect(&said);
+        return fluid_synth_sfload(synth_, QFile::encodeName(path).constData(), 1);
+    }();
+    if (id == FLUID_FAILED) {
+        *error = said.isEmpty() ? QStringLiteral("FluidSynth cannot read it")
+                                : QStringLiteral("FluidSynth cannot read it (%1)").arg(said);
+        return std::nullopt;
+    }
+    return id;
+}
+
+QString FluidSynthOut::loadSoundFont(const QString& path)
+{
+    if (!synth_) {
+        const QString problem = soundfontfile::problemWith(path);
+        if (problem.isEmpty()) {
+            options_.soundFont = path;
+        }
+        return problem;
+    }
+    QString error;
+    const std::optional<int> id = readSoundFont(path, &error);
+    if (!id) {
+        return error;
+    }
+    // The new one was put on top and took over the channels' programs; voices still
+    // sounding from the old one keep it alive in FluidSynth until they end.
+    if (soundFontId_ >= 0) {
+        fluid_synth_sfunload(synth_, soundFontId_, 1);
+    }
+    soundFontId_ = *id;
+    options_.soundFont = path;
+    qCInfo(lcSynth).noquote() << "SoundFont:" << path;
+    return {};
+}
+
+QString FluidSynthOut::soundFont() const
+{
+    return options_.soundFont;
+}
+
+void FluidSynthOut::setGain(double gain)
+{
+    options_.gain = gain;
+    if (synth_) {
+        fluid_synth_set_gain(synth_, static_cast<float>(gain));
+    }
+}
+
+void FluidSynthOut::setReverb(bool on)
+{
+    options_.reverb = on;
+    if (synth_) {
+        fluid_synth_reverb_on(synth_, -1, on ? 1 : 0);
+    }
+}
+
+void FluidSynthOut::setChorus(bool on)
+{
+    options_.chorus = on;
+    if (synth_) {
+        fluid_synth_chorus_on(synth_, -1, on ? 1 : 0);
+    }
 }
 
 bool FluidSynthOut::open(int /*deviceId*/)

@@ -4,6 +4,7 @@
 #include "pianokey.h"
 #include "playbacktimer.h"
 #include "relayserver.h"
+#include "soundsettingsstore.h"
 #include "widgets.h"
 
 #include <QAction>
@@ -51,6 +52,7 @@ private Q_SLOTS:
     void playbackAndRecordingWhileConnected();
     void startServerMenu();
     void connectionEndsWithTheWindow();
+    void midiKeyboardIsSentWhileConnected();
 
 private:
     // Connects a window to the relay through the status bar, as a user does.
@@ -301,6 +303,38 @@ void TestShared::connectionEndsWithTheWindow()
     QVERIFY(!recorderTick->isActive());
     QVERIFY(!w.connected());
     QTRY_COMPARE(relay_->clientCount(), 0);
+}
+
+void TestShared::midiKeyboardIsSentWhileConnected()
+{
+    FakeMidiPorts ports;
+    ports.systemList = {{"jack", "JACK", "JACK", {}, {"Keys:out"}}};
+    SoundSettings choices;
+    choices.inputPort = QStringLiteral("Keys:out");
+    class : public SoundSettingsStore
+    {
+    public:
+        SoundSettings values;
+        SoundSettings load() override { return values; }
+        bool save(const SoundSettings&, QString*) override { return false; }
+    } store;
+    store.values = choices;
+    PianoFixture f;
+    f.serverPort = port_;
+    f.ports = &ports;
+    f.soundStore = &store;
+    Form1& w = f.start();
+    connectWindow(f);
+    Observer observer(port_);
+    f.midi.clear();
+    // A key's note goes to the others and sounds when it comes back, as a click does;
+    // a note beyond the keys has no key to send and sounds here at once.
+    ports.input->receive(0x7F3D90);
+    ports.input->receive(0x7F2090);
+    QCOMPARE(noteOns(f.midi), QList<int>{32});
+    QTRY_COMPARE(observer.reads, QList<QByteArray>{"2"});
+    QTRY_COMPARE(noteOns(f.midi), (QList<int>{32, 61}));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quorvel Piano -127.0.0.1"));
 }
 
 QTEST_MAIN(TestShared)

@@ -3,9 +3,11 @@
 #include "clock.h"
 #include "desktop.h"
 #include "midiout.h"
+#include "midiportfactory.h"
 
 #include <QElapsedTimer>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QUrl>
 
@@ -66,4 +68,41 @@ public:
     qint64 now = 1000;
     [[nodiscard]] qint64 nowMs() const override { return now; }
     void advance(qint64 ms) { now += ms; }
+};
+
+// MIDI systems and ports in memory. Every output port it makes sends into `port`;
+// every port it opens is listed in `opened` ("out jack", "in jack Keys:out").
+class FakeMidiPorts final : public MidiPortFactory
+{
+public:
+    class InPort;
+
+    QList<MidiSystem> systemList;
+    QString outputRefusal; // when set, output ports refuse to open with it
+    QString inputRefusal;
+    RecordingMidiOut port;
+    QStringList opened;
+    QPointer<InPort> input; // the input port made last
+
+    [[nodiscard]] QList<MidiSystem> systems() override { return systemList; }
+    [[nodiscard]] std::unique_ptr<MidiOutPort> makeOutput(const QString& systemKey) override;
+    [[nodiscard]] std::unique_ptr<MidiInPort> makeInput() override;
+};
+
+class FakeMidiPorts::InPort final : public MidiInPort
+{
+public:
+    explicit InPort(FakeMidiPorts& ports)
+        : ports_(ports)
+    {}
+    bool open(const QString& systemKey, const QString& source) override;
+    void close() override { open_ = false; }
+    [[nodiscard]] QString errorString() const override { return ports_.inputRefusal; }
+    [[nodiscard]] bool isOpen() const { return open_; }
+    // A message from the keyboard, while the port is open.
+    void receive(quint32 message);
+
+private:
+    FakeMidiPorts& ports_;
+    bool open_ = false;
 };

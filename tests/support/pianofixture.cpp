@@ -37,8 +37,8 @@ Form1& PianoFixture::start()
 {
     Clock* clock = clockKind_ == ClockKind::Manual ? static_cast<Clock*>(&manualClock)
                                                    : static_cast<Clock*>(&steadyClock);
-    form = std::make_unique<Form1>(
-        Services{&midi, &desktop, clock, dataFolder_, programFolder_, serverPort, sound});
+    form = std::make_unique<Form1>(Services{&midi, &desktop, clock, dataFolder_, programFolder_,
+                                            serverPort, sound, synth, soundStore, ports});
     form->start();
     if (!QTest::qWaitForWindowActive(form.get())) {
         qWarning("The main window did not become active");

@@ -33,8 +33,11 @@ public:
     [[nodiscard]] QByteArray readData(const QString& name) const;
 
     quint16 serverPort = 9352; // the relay server's port the window connects to
-    // What the window is told of the sound output.
+    // What the window is told of the sound output, and what it may change of it.
     SoundStatus* sound = nullptr;
+    SoundControl* synth = nullptr;
+    SoundSettingsStore* soundStore = nullptr;
+    MidiPortFactory* ports = nullptr;
 
     RecordingMidiOut midi;
     FakeDesktop desktop;

@@ -3,7 +3,10 @@
 #include "fluidsynthout.h"
 #include "midimessages.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -79,6 +82,26 @@ double semitonesBetween(double f1, double f2)
     return 12 * std::log2(f1 / f2);
 }
 
+const QString timGM = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+const QString fluidR3 = QStringLiteral("/usr/share/sounds/sf2/FluidR3_GM.sf2");
+
+// Half a second of middle C on the instrument selected, from silence.
+std::vector<float> noteSound(FluidSynthOut& synth)
+{
+    synth.send(*midimessages::noteOn(60, 127, 0));
+    std::vector<float> sound = render(synth, int(sampleRate * 0.5));
+    synth.send(0x3C80);
+    render(synth, int(sampleRate * 3)); // until the note and its reverb have died away
+    return sound;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 } // namespace
 
 class TestFluidSynth : public QObject
@@ -91,6 +114,10 @@ private Q_SLOTS:
     void noteSoundsAtOnceWithItsPitch();
     void noteOffEndsASustainedNote();
     void invalidMessagesAreDropped();
+    void soundFontsLoadOrAreRefused_data();
+    void soundFontsLoadOrAreRefused();
+    void volumeAndEffectsAreHeardAtOnce_data();
+    void volumeAndEffectsAreHeardAtOnce();
 };
 
 void TestFluidSynth::initTestCase()
@@ -154,6 +181,109 @@ void TestFluidSynth::invalidMessagesAreDropped()
     synth.send(0x90 + 0x80 * 256 + 127 * 65536);
     synth.send(0x30 + 60 * 256); // no status byte
     QVERIFY(peak(render(synth, int(sampleRate * 0.2))) < 1e-5);
+}
+
+void TestFluidSynth::soundFontsLoadOrAreRefused_data()
+{
+    QTest::addColumn<QString>("file"); // a file of the test's own when it has no folder
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<bool>("soundsOther"); // than the SoundFont in use before
+    // clang-format off
+    QTest::newRow("missing") << "missing.sf2" << "there is no such file" << false;
+    QTest::newRow("a folder") << "folder.sf2" << "it is a folder" << false;
+    QTest::newRow("not a SoundFont") << "text.sf2" << "it is not a SoundFont" << false;
+    QTest::newRow("a RIFF file of another form") << "wave.sf2" << "it is not a SoundFont" << false;
+    QTest::newRow("truncated")
+        << "half.sf2" << "it is cut short: 2984894 of its 5969788 bytes are there" << false;
+    QTest::newRow("whole but unreadable inside") << "garbled.sf2" << "FluidSynth cannot read it"
+                                                 << false;
+    QTest::newRow("the same one again") << timGM << "" << false;
+    QTest::newRow("another General MIDI SoundFont") << fluidR3 << "" << true;
+    // clang-format on
+}
+
+void TestFluidSynth::soundFontsLoadOrAreRefused()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, refusal);
+    QFETCH(bool, soundsOther);
+    if (!QFileInfo(timGM).isFile()) {
+        QSKIP("TimGM6mb.sf2 is not installed");
+    }
+    QTemporaryDir dir;
+    const QString path = QFileInfo(file).isAbsolute() ? file : dir.filePath(file);
+    if (path == fluidR3 && !QFileInfo(path).isFile()) {
+        QSKIP("FluidR3_GM.sf2 is not installed");
+    }
+    QFile tim(timGM);
+    QVERIFY(tim.open(QIODevice::ReadOnly));
+    const QByteArray whole = tim.readAll();
+    if (file == u"folder.sf2") {
+        QVERIFY(QDir(dir.path()).mkdir(file));
+    } else if (file == u"text.sf2") {
+        writeFile(path, "[General MIDI]\n0=Acoustic Grand Piano\n");
+    } else if (file == u"wave.sf2") {
+        writeFile(path, QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) + QByteArray(28, '\0'));
+    } else if (file == u"half.sf2") {
+        writeFile(path, whole.left(whole.size() / 2));
+    } else if (file == u"garbled.sf2") {
+        writeFile(path, whole.left(12) + QByteArray(whole.size() - 12, '\x55'));
+    }
+
+    // Both play the same; then one is asked to load the file.
+    FluidSynthOut synth(renderOnly());
+    FluidSynthOut before(renderOnly());
+    QVERIFY(synth.open(-1));
+    QVERIFY(before.open(-1));
+    const QString inUse = synth.soundFont();
+    QCOMPARE(noteSound(synth), noteSound(before));
+    const QString reason = synth.loadSoundFont(path);
+    QVERIFY2(refusal.isEmpty() ? reason.isEmpty() : reason.startsWith(refusal), qPrintable(reason));
+    QCOMPARE(synth.soundFont(), refusal.isEmpty() ? path : inUse);
+    const std::vector<float> after = noteSound(synth);
+    QVERIFY(peak(after) > 0.01);
+    QCOMPARE(after != noteSound(before), soundsOther);
+}
+
+void TestFluidSynth::volumeAndEffectsAreHeardAtOnce_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::addColumn<double>("peakRatio"); // to the sound unchanged; 0: only different
+    QTest::newRow("half the volume") << 0 << 0.5;
+    QTest::newRow("reverb off") << 1 << 0.0;
+    QTest::newRow("chorus off") << 2 << 0.0;
+}
+
+void TestFluidSynth::volumeAndEffectsAreHeardAtOnce()
+{
+    QFETCH(int, change);
+    QFETCH(double, peakRatio);
+    FluidSynthOut synth(renderOnly());
+    FluidSynthOut unchanged(renderOnly());
+    QVERIFY(synth.open(-1));
+    QVERIFY(unchanged.open(-1));
+    for (FluidSynthOut* s : {&synth, &unchanged}) {
+        s->send(0x7F5DB0); // chorus depth 127: the piano itself sends no chorus
+    }
+    QCOMPARE(noteSound(synth), noteSound(unchanged));
+    switch (change) {
+    case 0:
+        synth.setGain(0.25); // it was made with 0.5
+        break;
+    case 1:
+        synth.setReverb(false);
+        break;
+    default:
+        synth.setChorus(false);
+        break;
+    }
+    const std::vector<float> changed = noteSound(synth);
+    const std::vector<float> before = noteSound(unchanged);
+    QVERIFY(changed != before);
+    if (peakRatio > 0) {
+        const double ratio = peak(changed) / peak(before);
+        QVERIFY2(std::fabs(ratio - peakRatio) < 0.01, qPrintable(QString::number(ratio)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestFluidSynth)
