@@ -41,16 +41,6 @@ QString describe(const ReplayScript& s)
     return text;
 }
 
-QByteArray repeated(const QByteArray& line, int count)
-{
-    QByteArray bytes;
-    bytes.reserve(line.size() * count);
-    for (int i = 0; i < count; ++i) {
-        bytes += line;
-    }
-    return bytes;
-}
-
 } // namespace
 
 class TestReplayScript : public QObject
@@ -82,24 +72,14 @@ void TestReplayScript::reading_data()
         << QByteArray("\t+7\t\r\n2.5\r\n") << "lines 2, playable 2: 7 2 | first 292";
     QTest::newRow("the first gap is never read") << QByteArray("abc\r\n5\r\n")
         << QByteArray("1\r\n2\r\n") << "lines 2, playable 2: 1 2 | first 295";
-    QTest::newRow("empty gap file") << QByteArray("") << QByteArray("") << "lines 0, playable 0:  | first -";
-    QTest::newRow("one line has no first wait") << QByteArray("0\r\n") << QByteArray("5\r\n")
-        << "lines 1, playable 1: 5 | first -";
-    QTest::newRow("empty gap line") << QByteArray(" 0 \r\n 20 \r\n\r\n 20 \r\n")
-        << QByteArray("1\r\n2\r\n3\r\n4\r\n")
-        << "lines 4, playable 2: 1 2 | first 310 | damage 3 gap: not a number \"\"";
     QTest::newRow("damaged gap on line 2: no first wait") << QByteArray("0\r\n2 0\r\n")
         << QByteArray("1\r\n2\r\n") << "lines 2, playable 1: 1 | first - | damage 2 gap: not a number \"2 0\"";
     QTest::newRow("key not a number") << QByteArray("0\r\n20\r\n20\r\n")
         << QByteArray(" 1 \r\nabc\r\n") << "lines 3, playable 1: 1 | first 310 | damage 2 key: not a number \"abc\"";
-    QTest::newRow("key 41") << QByteArray("0\r\n20\r\n") << QByteArray("1\r\n41\r\n")
-        << "lines 2, playable 1: 1 | first 310 | damage 2 key: out of range \"41\"";
-    QTest::newRow("key beyond 16 bits") << QByteArray("0\r\n") << QByteArray("32768\r\n")
-        << "lines 1, playable 0:  | first - | damage 1 key: out of range \"32768\"";
+    QTest::newRow("key -2, and one line has no first wait") << QByteArray("0\r\n") << QByteArray("-2\r\n")
+        << "lines 1, playable 0:  | first - | damage 1 key: out of range \"-2\"";
     QTest::newRow("key file shorter") << QByteArray("0\r\n20\r\n20\r\n") << QByteArray("1\r\n2\r\n")
         << "lines 3, playable 2: 1 2 | first 310 | damage 3 key: key file ends \"\"";
-    QTest::newRow("no key file") << QByteArray("0\r\n20\r\n") << QByteArray()
-        << "lines 2, playable 0:  | first 310 | damage 1 key: key file ends \"\"";
     QTest::newRow("gap and key damaged on one line: the gap is named") << QByteArray("0\r\nx\r\n")
         << QByteArray("1\r\ny\r\n") << "lines 2, playable 1: 1 | first - | damage 2 gap: not a number \"x\"";
     // Read whole, it is not a number; cut short, it would be.
@@ -132,9 +112,9 @@ void TestReplayScript::bounds_data()
     QTest::addColumn<QString>("refusal");
 
     // clang-format off
-    QTest::newRow("a million lines are taken") << repeated(" 5 \r\n", 1'000'000) << qint64(5)
+    QTest::newRow("a million lines are taken") << QByteArray(" 5 \r\n").repeated(1'000'000) << qint64(5)
         << QString();
-    QTest::newRow("a million and one are not") << repeated("\r\n", 1'000'001) << qint64(5)
+    QTest::newRow("a million and one are not") << QByteArray("\r\n").repeated(1'000'001) << qint64(5)
         << "The recording is too long: piano.ini has more than a million lines.";
     QTest::newRow("a gap file over 16 MB") << QByteArray(16 * 1024 * 1024 + 1, '\n') << qint64(5)
         << "The recording is too large: piano.ini is larger than 16 MB.";
