@@ -89,13 +89,11 @@ void TestConverter::conversion_data()
     row("no recording", "-", "-", shipped, "There is no recording in");
     row("key file missing", "0|", "-", shipped, "incomplete: pianon.ini is missing");
     row("key file shorter", "0|5|5|", "0|1|", shipped, "piano.ini has 3 lines but pianon.ini has 2.");
-    row("too long", QByteArray(1'000'001, '|').constData(), "0|", shipped,
-        "The recording is too long: PIANO.INI has more than a million lines.");
+    row("too long", QByteArray(1'000'001, '|').constData(), "0|", shipped, "The recording is too long: PIANO.INI has more than a million lines.");
     row("no key sounds", "0|5|", "-1|-1|", shipped, "The recording has no note that sounds");
     row("channel outside 0 to 15", "0|", "0|", "16|60|", "channel 16, but a MIDI file has only");
     // What the piano's replay stops at is refused: the file would hold part of the tune.
-    row("a key out of range", "0|5|", "0|32768|", shipped,
-        "line 2 of pianon.ini (\"32768\") is out of range: the piano's keys are -1 to 40.");
+    row("a key out of range", "0|5|", "0|32768|", shipped, "line 2 of pianon.ini (\"32768\") is out of range: the piano's keys are -1 to 40.");
     row("a gap that is not a number", "0|5|x|", "0|1|2|", shipped, "line 3 of piano.ini (\"x\") is not a number.");
     row("a wait below 0 ms", "0|10|", "0|2|", "0|60|1|-300|300|-200|",
         "stops before line 2: the wait before it comes to -190 ms, outside the 0 to 65535 ms");

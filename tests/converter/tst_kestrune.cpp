@@ -141,12 +141,9 @@ void TestKestrune::answers_data()
         << true << 0 << "Saved to DIR/a.mid.";
     QTest::newRow("no recording: the window's words") << QStringList{"-f", "DIR", "-o", "DIR/a.mid"}
         << false << 1 << "kestrune: There is no recording in ";
-    QTest::newRow("a folder that cannot be written") << QStringList{"-f", "DIR", "-o", "DIR/no/a.wav"}
-        << true << 1 << "Nothing was written.";
-    QTest::newRow("bad arguments") << QStringList{"-o", "a.mp3"} << false << 2
-        << "Cannot tell the format of 'a.mp3'";
-    QTest::newRow("no display for the window") << QStringList{} << false << 2
-        << "there is no display to open the window on";
+    QTest::newRow("a folder that cannot be written") << QStringList{"-f", "DIR", "-o", "DIR/no/a.wav"} << true << 1 << "Nothing was written.";
+    QTest::newRow("bad arguments") << QStringList{"-o", "a.mp3"} << false << 2 << "Cannot tell the format of 'a.mp3'";
+    QTest::newRow("no display for the window") << QStringList{} << false << 2 << "there is no display to open the window on";
     // clang-format on
 }
 

@@ -30,17 +30,13 @@ void TestRecorder::gaps_data()
     QTest::newRow("ticks of 10 ms") << "k1 +125 tick k2" << QByteArray(" 0 \r\n 12 \r\n");
     QTest::newRow("missed ticks are caught up at the key") << "k1 +333 k2" << QByteArray(" 0 \r\n 33 \r\n");
     QTest::newRow("part of a tick carries over") << "k1 +15 tick +15 tick k2" << QByteArray(" 0 \r\n 3 \r\n");
-    QTest::newRow("stopping keeps the count for the next key") << "k1 +50 stop +10000 tick k2"
-        << QByteArray(" 0 \r\n 5 \r\n");
+    QTest::newRow("stopping keeps the count for the next key") << "k1 +50 stop +10000 tick k2" << QByteArray(" 0 \r\n 5 \r\n");
     QTest::newRow("held at 32767") << "k1 +400000 tick +1000 tick k2" << QByteArray(" 0 \r\n 32767 \r\n");
-    QTest::newRow("nothing counted while connected") << "k1 +500 tick online +100 k2"
-        << QByteArray(" 0 \r\n 10 \r\n");
-    QTest::newRow("a restart stops counting") << "k1 +70 tick restart +1000 tick k2"
-        << QByteArray(" 0 \r\n 7 \r\n");
+    QTest::newRow("nothing counted while connected") << "k1 +500 tick online +100 k2" << QByteArray(" 0 \r\n 10 \r\n");
+    QTest::newRow("a restart stops counting") << "k1 +70 tick restart +1000 tick k2" << QByteArray(" 0 \r\n 7 \r\n");
     QTest::newRow("each key counts from 0") << "k1 +20 k2 +30 k-1" << QByteArray(" 0 \r\n 2 \r\n 3 \r\n");
     // The gap line of a failed append is taken back, and its count goes to the next key.
-    QTest::newRow("a failed append keeps the files and the count") << "k4 +120 block k5! unblock k6"
-        << QByteArray(" 0 \r\n 12 \r\n");
+    QTest::newRow("a failed append keeps the files and the count") << "k4 +120 block k5! unblock k6" << QByteArray(" 0 \r\n 12 \r\n");
     // clang-format on
 }
 
