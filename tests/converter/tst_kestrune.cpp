@@ -1,16 +1,11 @@
 // kestrune run as a program without a display: its answers and exit codes, and a
 // three-key recording written as a MIDI file and rendered as sound whose notes start
-// at the recorded times with the recorded pitches; and the window saving sound.
-#include "converterwindow.h"
+// at the recorded times with the recorded pitches.
 #include "midiconversion.h"
-#include "savepathasker.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -131,7 +126,6 @@ private Q_SLOTS:
     void answers_data();
     void answers();
     void threeKeysAsSound();
-    void windowSavesSound();
 };
 
 void TestKestrune::answers_data()
@@ -147,12 +141,9 @@ void TestKestrune::answers_data()
         << true << 0 << "Saved to DIR/a.mid.";
     QTest::newRow("no recording: the window's words") << QStringList{"-f", "DIR", "-o", "DIR/a.mid"}
         << false << 1 << "kestrune: There is no recording in ";
-    QTest::newRow("a folder that cannot be written") << QStringList{"-f", "DIR", "-o", "DIR/no/a.wav"}
-        << true << 1 << "Nothing was written.";
-    QTest::newRow("bad arguments") << QStringList{"-o", "a.mp3"} << false << 2
-        << "Cannot tell the format of 'a.mp3'";
-    QTest::newRow("no display for the window") << QStringList{} << false << 2
-        << "there is no display to open the window on";
+    QTest::newRow("a folder that cannot be written") << QStringList{"-f", "DIR", "-o", "DIR/no/a.wav"} << true << 1 << "Nothing was written.";
+    QTest::newRow("bad arguments") << QStringList{"-o", "a.mp3"} << false << 2 << "Cannot tell the format of 'a.mp3'";
+    QTest::newRow("no display for the window") << QStringList{} << false << 2 << "there is no display to open the window on";
     // clang-format on
 }
 
@@ -212,31 +203,6 @@ void TestKestrune::threeKeysAsSound()
             std::fabs(12 * std::log2(hz / expected)) < 1,
             qPrintable(QStringLiteral("note %1: %2 Hz for %3 Hz").arg(i).arg(hz).arg(expected)));
     }
-}
-
-// The kind of file chosen in the window gives a name without a suffix its suffix; the
-// sound is written on a thread while the window stays responsive, then reported.
-void TestKestrune::windowSavesSound()
-{
-    struct Asker final : SavePathAsker
-    {
-        QString answer;
-        QString askSavePath(QWidget*, const QString&) override { return answer; }
-    } asker;
-    QTemporaryDir dir;
-    writeRecording(dir, threeKeys);
-    asker.answer = dir.filePath("tune");
-    ConverterWindow window(dir.path(), qEnvironmentVariable("QUORVEL_PROGRAM_DIR"), asker);
-    window.findChild<QComboBox*>("cboFormat")->setCurrentIndex(1); // after the MIDI file
-    auto* save = window.findChild<QPushButton*>("cmdSave");
-    QTest::mouseClick(save, Qt::LeftButton);
-    QVERIFY(!save->isEnabled());
-    QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QLabel*>("lblStatus")->text(),
-                              "Saved to " + QDir::toNativeSeparators(asker.answer) + ".wav.",
-                              30000);
-    QVERIFY(save->isEnabled());
-    QFile file(asker.answer + ".wav");
-    QVERIFY(file.open(QIODevice::ReadOnly) && file.read(4) == "RIFF");
 }
 
 QTEST_MAIN(TestKestrune)

@@ -11,13 +11,14 @@ class TestPlaybackTimer : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void intervalZeroGivesNoTicks();
-    void lateTickKeepsTheSchedule();
-    void intervalSetOutsideATickStartsAfresh();
-    void farBehindStartsANewSchedule();
+    void outsideATick();
+    void afterATick_data();
+    void afterATick();
 };
 
-void TestPlaybackTimer::intervalZeroGivesNoTicks()
+// An interval of 0 gives no ticks; setting the interval, or switching on again, starts
+// the wait afresh from that moment.
+void TestPlaybackTimer::outsideATick()
 {
     ManualClock clock;
     PlaybackTimer timer(clock);
@@ -25,61 +26,55 @@ void TestPlaybackTimer::intervalZeroGivesNoTicks()
     timer.setEnabled(true);
     QTest::qWait(50);
     QCOMPARE(ticks.size(), 0);
-    timer.setInterval(5);
-    QTRY_VERIFY(ticks.size() >= 1);
-}
-
-void TestPlaybackTimer::lateTickKeepsTheSchedule()
-{
-    ManualClock clock;
-    PlaybackTimer timer(clock);
-    timer.setInterval(20);
-    timer.setEnabled(true);
-    QCOMPARE(timer.dueMs(), 1020);
-    qint64 dueAfterTick = 0;
-    connect(&timer, &PlaybackTimer::timeout, this, [&] {
-        clock.now = 1035;      // the tick ran 15 ms late
-        timer.setInterval(50); // the player sets the wait before the next key
-    });
-    connect(
-        &timer, &PlaybackTimer::timeout, this, [&] { dueAfterTick = 1; }, Qt::QueuedConnection);
-    QTRY_COMPARE(dueAfterTick, 1);
-    // Due one interval after the moment the tick was due, not after it ran.
-    QCOMPARE(timer.dueMs(), 1070);
-}
-
-void TestPlaybackTimer::intervalSetOutsideATickStartsAfresh()
-{
-    ManualClock clock;
-    PlaybackTimer timer(clock);
-    timer.setInterval(1000);
-    timer.setEnabled(true);
     clock.now = 1500;
     timer.setInterval(300);
     QCOMPARE(timer.dueMs(), 1800);
     clock.now = 1600;
-    timer.setEnabled(true); // switching on again starts the wait anew
+    timer.setEnabled(true);
     QCOMPARE(timer.dueMs(), 1900);
+    timer.setInterval(5);
+    QTRY_VERIFY(!ticks.isEmpty());
 }
 
-void TestPlaybackTimer::farBehindStartsANewSchedule()
+void TestPlaybackTimer::afterATick_data()
 {
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("late"); // how far the clock is past the due time when the tick runs
+    QTest::addColumn<QString>("inTick"); // what the tick's handler does
+    QTest::addColumn<int>("due"); // the next tick, the first having been due at 1000 + interval
+    QTest::newRow("late: due one interval after the tick was due")
+        << 20 << 15 << "interval 50" << 1070;
+    QTest::newRow("100 ms behind still keeps the schedule") << 10 << 100 << "" << 1020;
+    QTest::newRow("further behind starts a new schedule") << 10 << 4000 << "" << 5020;
+    QTest::newRow("switched on inside the tick: from that moment") << 20 << 5 << "on" << 1045;
+}
+
+void TestPlaybackTimer::afterATick()
+{
+    QFETCH(int, interval);
+    QFETCH(int, late);
+    QFETCH(QString, inTick);
     ManualClock clock;
     PlaybackTimer timer(clock);
-    timer.setInterval(10);
+    timer.setInterval(interval);
     timer.setEnabled(true);
-    QList<qint64> dueAtTicks;
+    clock.now += interval + late;
     connect(&timer, &PlaybackTimer::timeout, this, [&] {
-        dueAtTicks.append(timer.dueMs());
-        if (dueAtTicks.size() == 1) {
-            clock.now = 5000; // held up for seconds
-        } else {
-            timer.setEnabled(false);
-        }
+        if (inTick == u"interval 50")
+            timer.setInterval(50);
+        else if (inTick == u"on")
+            timer.setEnabled(true);
     });
-    QTRY_COMPARE(dueAtTicks.size(), 2);
-    // The second tick does not rush through the missed schedule: it starts anew.
-    QCOMPARE(dueAtTicks, (QList<qint64>{1010, 5000}));
+    qint64 due = 0; // after the tick, and no later one
+    connect(
+        &timer, &PlaybackTimer::timeout, this,
+        [&] {
+            due = timer.dueMs();
+            timer.setEnabled(false);
+        },
+        Qt::QueuedConnection);
+    QTRY_VERIFY(due != 0);
+    QTEST(int(due), "due");
 }
 
 QTEST_GUILESS_MAIN(TestPlaybackTimer)
