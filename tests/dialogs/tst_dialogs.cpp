@@ -1,5 +1,5 @@
-// The settings, about and guide windows as the main window opens them, and the guide
-// page shipped with the program.
+// The settings, about and guide windows as the main window opens them, and the
+// guide page shipped with the program.
 #include "keymap.h"
 #include "pianofixture.h"
 #include "widgets.h"
@@ -17,8 +17,8 @@
 
 namespace {
 
-// Opens a window the way a user does, with a menu entry or a click on the credit label,
-// and gives it when it is the one visible window of that name.
+// Opens a window the way a user does, with a menu entry or a click on the
+// credit label, and gives it when it is the one visible window of that name.
 QWidget* open(PianoFixture& f, const QString& how, const QString& name)
 {
     if (how == u"Label2") {
@@ -26,13 +26,9 @@ QWidget* open(PianoFixture& f, const QString& how, const QString& name)
     } else {
         f.find<QAction>(how)->trigger();
     }
-    QList<QWidget*> found;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == name && w->isVisible()) {
-            found << w;
-        }
-    }
-    return found.size() == 1 ? found.first() : nullptr;
+    QWidgetList shown = QApplication::topLevelWidgets();
+    shown.removeIf([&](const QWidget* w) { return w->objectName() != name || !w->isVisible(); });
+    return shown.size() == 1 ? shown.first() : nullptr;
 }
 
 // A settings file: '|' ends each line (CR LF).
@@ -41,9 +37,9 @@ QByteArray settingsFile(QString lines)
     return lines.replace(u'|', "\r\n").toLatin1();
 }
 
-// The keys of the guide's key map as "table column: text", sorted. White keys span three
-// columns and show their note letter; a black key sits over the boundary of its white
-// neighbours.
+// The keys of the guide's key map as "table column: text", sorted. White keys
+// span three columns and show their note letter; a black key sits over the
+// boundary of its white neighbours.
 QStringList keyMapOfGuide()
 {
     QFile file(qEnvironmentVariable("QUORVEL_SOURCE_DIR") + QStringLiteral("/data/readme1.htm"));
@@ -146,7 +142,8 @@ private Q_SLOTS:
         QCOMPARE(f.readData("instruments.ini"), settingsFile(saved));
     }
 
-    // Regression: a failed save lost the old file and left a temporary one behind.
+    // Regression: a failed save lost the old file and left a temporary one
+    // behind.
     void failedSaveSaysWhyAndKeepsWhatWasThere()
     {
         PianoFixture f;
@@ -182,7 +179,8 @@ private Q_SLOTS:
         QWidget* first = open(f, how, name);
         QVERIFY(first && !first->parentWidget());
         QCOMPARE(first->palette().color(QPalette::Window), QColor(0, 0, 255));
-        QCOMPARE(open(f, how, name), first); // chosen again: the same window, no second one
+        QCOMPARE(open(f, how, name),
+                 first); // chosen again: the same window, no second one
     }
 
     void aboutWindow()
@@ -204,16 +202,15 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("shippedPage");
         QTest::addColumn<QString>("shows");
         QTest::newRow("the data folder's page first")
-            << QByteArray("My own notes") << QByteArray("Shipped guide") << "My own notes";
+            << QByteArray("Own") << QByteArray("Shipped") << "Own";
         QTest::newRow("else the copy beside the program")
-            << QByteArray() << QByteArray("Shipped guide") << "Shipped guide";
+            << QByteArray() << QByteArray("Shipped") << "Shipped";
         QTest::newRow("else a note") << QByteArray() << QByteArray() << "The guide page is missing";
     }
     void guidePage()
     {
         QFETCH(QByteArray, dataPage);
         QFETCH(QByteArray, shippedPage);
-        QFETCH(QString, shows);
         PianoFixture f;
         if (!dataPage.isEmpty()) {
             f.writeData("readme1.htm", dataPage);
@@ -224,8 +221,8 @@ private Q_SLOTS:
         f.start();
         QWidget* guide = open(f, "mnurdme", "hlpfrm");
         QVERIFY(guide);
-        const QString text = guide->findChild<QTextBrowser*>("WebBrowser1")->toPlainText();
-        QVERIFY2(text.contains(shows), qPrintable(text));
+        QTEST(guide->findChild<QTextBrowser*>("WebBrowser1")->toPlainText().section(u'\n', 0, 0),
+              "shows");
     }
 
     // After a change of the program's key map, change the guide's to match.

@@ -121,19 +121,17 @@ private Q_SLOTS:
         const MidiSystem noJack{"jack", "JACK", "JACK", "no server", {}};
         const QString none =
             QStringLiteral("No MIDI system: %1; the embedded synthesiser plays on.");
-        QTest::newRow("neither") << QList{noAlsa, noJack} << "jack"
-                                 << ""
-                                 << none.arg("neither the ALSA sequencer nor JACK is available");
-        QTest::newRow("the only one built in is missing")
-            << QList{noJack} << ""
-            << "" << none.arg("JACK is not available");
-        QTest::newRow("one, not the preferred")
-            << QList{noAlsa, jack} << "alsa"
-            << "jack"
-            << "MIDI ports through JACK. The ALSA sequencer is not available: no device.";
-        QTest::newRow("both") << QList{alsa, jack} << "jack"
-                              << "jack"
-                              << "MIDI ports through the ALSA sequencer or JACK.";
+        auto row = [](const char* name, const QList<MidiSystem>& systems, const char* preferred,
+                      const char* chosen, const QString& status) {
+            QTest::newRow(name) << systems << QString(preferred) << QString(chosen) << status;
+        };
+        row("neither", {noAlsa, noJack}, "jack", "",
+            none.arg("neither the ALSA sequencer nor JACK is available"));
+        row("the only one built in is missing", {noJack}, "", "",
+            none.arg("JACK is not available"));
+        row("one, not the preferred", {noAlsa, jack}, "alsa", "jack",
+            "MIDI ports through JACK. The ALSA sequencer is not available: no device.");
+        row("both", {alsa, jack}, "jack", "jack", "MIDI ports through the ALSA sequencer or JACK.");
     }
     void systems()
     {
@@ -165,9 +163,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QFile file(dir.filePath(QStringLiteral("pellory.dll")));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Other]\r\n0=Wrong\r\n[ general midi ]\r\n 5 = Electric Piano 2 \r\n3=One\r\n"
-                   "3=Two\r\n1=" +
-                   QByteArray(400, 'n') + "\r\n[General MIDI]\r\n7=Late\r\n");
+        file.write("[Other]\r\n0=Wrong\r\n[ general midi ]\r\n 5 = Electric Piano 2 \r\n3=One\r\n");
+        file.write("3=Two\r\n1=" + QByteArray(400, 'n') + "\r\n[General MIDI]\r\n7=Late\r\n");
         file.close();
         const InstrumentNames names = InstrumentNames::load(file.fileName());
         QCOMPARE((QStringList{names.name(0), names.name(5), names.name(3), names.name(7)}),
