@@ -28,15 +28,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("create"); // "dir:" a folder
         QTest::addColumn<QString>("asked");
         QTest::addColumn<bool>("expected");
-        QTest::newRow("ordinary file") << "piano.ini" << "piano.ini" << true;
-        QTest::newRow("missing file") << "" << "piano.ini" << false;
         QTest::newRow("letter case ignored") << "PIANON.INI" << "pianon.ini" << true;
         QTest::newRow("folder is absent") << "dir:song.sav" << "song.sav" << false;
         QTest::newRow("hidden file is absent") << ".instruments.ini" << ".instruments.ini" << false;
         QTest::newRow("star matches") << "tune.sav" << "*.sav" << true;
         QTest::newRow("question mark is one letter") << "a1.sav" << "a?.sav" << true;
-        QTest::newRow("wildcard skips hidden") << ".tune.sav" << "*.sav" << false;
-        QTest::newRow("brackets are plain letters") << "[a].sav" << "[a].sav" << true;
         // clang-format on
     }
     void present()
@@ -45,7 +41,7 @@ private Q_SLOTS:
         QFETCH(QString, asked);
         QTemporaryDir dir;
         QVERIFY(create.startsWith(u"dir:") ? QDir(dir.path()).mkdir(create.mid(4))
-                                           : create.isEmpty() || touch(dir.filePath(create)));
+                                           : touch(dir.filePath(create)));
         QTEST(FilePresent(dir.filePath(asked)), "expected");
     }
 

@@ -24,7 +24,6 @@ private Q_SLOTS:
         };
         row("", 0, no);
         row("-", 0, no);
-        row("abc", 0, no);
         row(" -12 ", -12, -12);
         row(".5", 0.5, 0.5);
         row("12abc", 12, no);
@@ -34,10 +33,8 @@ private Q_SLOTS:
         row("1e3", 1000, 1000);
         row("1d2", 100, no); // D is an exponent too
         row("7e", 7, no);
-        row("&HFF0000", 16711680, no);
-        row("&H1G", 1, no);
-        row("&O17", 15, no);
-        row("&O8", 0, no);
+        row("&HfF0G", 4080, no); // hexadecimal, up to the first letter that is no digit
+        row("&O178", 15, no);
         row("&", 0, no);
         row("12\r34", 12, no); // a carriage return is no blank
     }
@@ -57,7 +54,6 @@ private Q_SLOTS:
         const double inf = std::numeric_limits<double>::infinity();
         QTest::newRow("2.5") << 2.5 << 2 << 2;
         QTest::newRow("3.5") << 3.5 << 4 << 4;
-        QTest::newRow("-2.5") << -2.5 << -2 << -2;
         QTest::newRow("1e9") << 1e9 << 32767 << 1000000000;
         QTest::newRow("-1e12") << -1e12 << -32768 << std::numeric_limits<qint32>::min();
         QTest::newRow("infinity") << inf << 32767 << std::numeric_limits<qint32>::max();
