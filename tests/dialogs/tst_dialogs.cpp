@@ -36,40 +36,29 @@ QByteArray settingsFile(QString lines)
     return lines.replace(u'|', "\r\n").toLatin1();
 }
 
-// The keys of the guide's key map as "table column: text", sorted. White keys
-// span three columns and show their note letter; a black key sits over the
-// boundary of its white neighbours.
+// The keys of the guide's key map as their cells show them, sorted: a white key shows
+// its note letter and its computer key, a black key only its computer key.
 QStringList keyMapOfGuide()
 {
     QFile file(qEnvironmentVariable("QUORVEL_SOURCE_DIR") + QStringLiteral("/data/readme1.htm"));
     const QString page = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
     const QString keyMap =
         page.section("<!-- key map: begin -->", 1).section("<!-- key map: end -->", 0, 0);
-    const QRegularExpression cell(R"re(<tr>|</table>|<td colspan="(\d)"[^>]*>(.*?)</td>)re");
     QStringList keys;
-    int table = 0, column = 0;
-    for (const auto& m : cell.globalMatch(keyMap)) {
-        const QString text = m.captured(2).replace("<br>", " ").remove(QRegularExpression("<.*?>"));
-        keys << QStringLiteral("%1 %2: %3").arg(table).arg(column).arg(text);
-        column = m.captured() == u"<tr>" ? 0 : column + m.captured(1).toInt();
-        table += m.captured() == u"</table>" ? 1 : 0;
+    for (const auto& m : QRegularExpression("<td[^>]*>(.*?)</td>").globalMatch(keyMap)) {
+        keys << m.captured(1).replace("<br>", " ").remove(QRegularExpression("<.*?>"));
     }
+    keys.removeAll(QString());
     keys.sort();
-    return keys.filter(QRegularExpression(": .")); // without the empty cells
+    return keys;
 }
 
-// The same from the program's key map, in the guide's three tables.
 QStringList keyMapOfProgram()
 {
     QStringList keys;
-    for (int i = 0, whites = 0; i < keymap::keyCount; ++i) {
-        const int table = (i >= 17) + (i >= 29); // the guide's second and third tables start there
-        whites = i == 17 || i == 29 ? 0 : whites;
-        const bool white = keymap::isWhite(i);
-        const QString key =
-            (white ? keymap::noteLetter(i) + u' ' : QString()) + keymap::computerKeyName(i);
-        const int column = white ? 3 * whites++ : 3 * whites - 1;
-        keys << QStringLiteral("%1 %2: %3").arg(table).arg(column).arg(key);
+    for (int i = 0; i < keymap::keyCount; ++i) {
+        keys << (keymap::isWhite(i) ? keymap::noteLetter(i) + u' ' : QString()) +
+                    keymap::computerKeyName(i);
     }
     keys.sort();
     return keys;
@@ -141,8 +130,7 @@ private Q_SLOTS:
         QCOMPARE(f.readData("instruments.ini"), settingsFile(saved));
     }
 
-    // Regression: a failed save lost the old file and left a temporary one
-    // behind.
+    // Regression: a failed save lost the old file and left a temporary one behind.
     void failedSaveSaysWhyAndKeepsWhatWasThere()
     {
         PianoFixture f;
