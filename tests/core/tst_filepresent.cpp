@@ -8,125 +8,95 @@
 
 #include <sys/time.h>
 
-class TestFilePresent : public QObject
+namespace {
+
+bool touch(const QString& path)
+{
+    return QFile(path).open(QIODevice::WriteOnly);
+}
+
+} // namespace
+
+class TestFilePresent final : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void present_data();
-    void present();
-    void coarseTimeStampsAreNotTrusted();
-    void firstStartCreatesDefaultsOnce();
-
-private:
-    void touch(const QString& name, const QByteArray& bytes = "x");
-    QTemporaryDir dir_;
-};
-
-void TestFilePresent::init()
-{
-    QVERIFY(dir_.isValid());
-}
-
-void TestFilePresent::touch(const QString& name, const QByteArray& bytes)
-{
-    QFile file(dir_.filePath(name));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-void TestFilePresent::present_data()
-{
-    // clang-format off
-    QTest::addColumn<QString>("create");
-    QTest::addColumn<QString>("asked");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("ordinary file") << "piano.ini" << "piano.ini" << true;
-    QTest::newRow("missing file") << "" << "piano.ini" << false;
-    QTest::newRow("letter case ignored") << "PIANON.INI" << "pianon.ini" << true;
-    QTest::newRow("folder is absent") << "dir:song.sav" << "song.sav" << false;
-    QTest::newRow("hidden file is absent") << ".instruments.ini" << ".instruments.ini" << false;
-    QTest::newRow("star matches") << "tune.sav" << "*.sav" << true;
-    QTest::newRow("question mark is one letter") << "a1.sav" << "a?.sav" << true;
-    QTest::newRow("wildcard skips hidden") << ".tune.sav" << "*.sav" << false;
-    QTest::newRow("brackets are plain letters") << "[a].sav" << "[a].sav" << true;
-    // clang-format on
-}
-
-void TestFilePresent::present()
-{
-    QFETCH(QString, create);
-    QFETCH(QString, asked);
-    QFETCH(bool, expected);
-    QTemporaryDir local;
-    if (create.startsWith(u"dir:")) {
-        QVERIFY(QDir(local.path()).mkdir(create.mid(4)));
-    } else if (!create.isEmpty()) {
-        QFile file(local.filePath(create));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+    void present_data()
+    {
+        // clang-format off
+        QTest::addColumn<QString>("create"); // "dir:" a folder
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("letter case ignored") << "PIANON.INI" << "pianon.ini" << true;
+        QTest::newRow("folder is absent") << "dir:song.sav" << "song.sav" << false;
+        QTest::newRow("hidden file is absent") << ".instruments.ini" << ".instruments.ini" << false;
+        QTest::newRow("star matches") << "tune.sav" << "*.sav" << true;
+        QTest::newRow("question mark is one letter") << "a1.sav" << "a?.sav" << true;
+        // clang-format on
     }
-    QCOMPARE(FilePresent(local.filePath(asked)), expected);
-}
+    void present()
+    {
+        QFETCH(QString, create);
+        QFETCH(QString, asked);
+        QTemporaryDir dir;
+        QVERIFY(create.startsWith(u"dir:") ? QDir(dir.path()).mkdir(create.mid(4))
+                                           : touch(dir.filePath(create)));
+        QTEST(FilePresent(dir.filePath(asked)), "expected");
+    }
 
-// A file system that stamps a folder's changes to the whole second gives a deletion
-// later in the same second the stamp the folder already had.
-void TestFilePresent::coarseTimeStampsAreNotTrusted()
-{
-    const QString folder = dir_.filePath(QStringLiteral("coarse"));
-    QVERIFY(QDir().mkdir(folder));
-    const auto stampFolder = [&](const QDateTime& when) {
-        const QByteArray path = QFile::encodeName(folder);
-        const timeval times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
-        QVERIFY(utimes(path.constData(), times) == 0);
-    };
-    const QDateTime stamp = QDateTime::currentDateTime().addMSecs(-600);
-    QFile file(folder + QStringLiteral("/key.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    stampFolder(stamp);
-    QVERIFY(FilePresent(folder + QStringLiteral("/KEY.INI"))); // the listing answers
-    QVERIFY(file.remove());
-    stampFolder(stamp);
-    QVERIFY(!FilePresent(folder + QStringLiteral("/KEY.INI")));
-    // A listing taken long after the last change is kept until the stamp moves on.
-    stampFolder(stamp.addSecs(-10));
-    QVERIFY(!FilePresent(folder + QStringLiteral("/KEY.INI")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    stampFolder(stamp.addSecs(-5));
-    QVERIFY(FilePresent(folder + QStringLiteral("/KEY.INI")));
-}
+    // Regression: a file system that stamps a folder's changes to the whole second
+    // gives a deletion later in the same second the stamp the folder already had.
+    void coarseTimeStampsAreNotTrusted()
+    {
+        QTemporaryDir dir;
+        const QString asked = dir.filePath(QStringLiteral("KEY.INI"));
+        const auto stampFolder = [&](const QDateTime& when) {
+            const timeval times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
+            QVERIFY(utimes(QFile::encodeName(dir.path()).constData(), times) == 0);
+        };
+        const QDateTime stamp = QDateTime::currentDateTime().addMSecs(-600);
+        QVERIFY(touch(dir.filePath(QStringLiteral("key.ini"))));
+        stampFolder(stamp);
+        QVERIFY(FilePresent(asked)); // the listing answers
+        QVERIFY(QFile::remove(dir.filePath(QStringLiteral("key.ini"))));
+        stampFolder(stamp);
+        QVERIFY(!FilePresent(asked));
+        // A listing taken long after the last change is kept until the stamp moves on.
+        stampFolder(stamp.addSecs(-10));
+        QVERIFY(!FilePresent(asked));
+        QVERIFY(touch(dir.filePath(QStringLiteral("key.ini"))));
+        stampFolder(stamp.addSecs(-5));
+        QVERIFY(FilePresent(asked));
+    }
 
-void TestFilePresent::firstStartCreatesDefaultsOnce()
-{
-    const QString program = dir_.filePath(QStringLiteral("program"));
-    QVERIFY(QDir().mkdir(program));
-    QFile guide(program + QStringLiteral("/readme1.htm"));
-    QVERIFY(guide.open(QIODevice::WriteOnly));
-    guide.write("<html></html>");
-    guide.close();
+    void firstStartCreatesDefaultsOnce()
+    {
+        QTemporaryDir dir;
+        QFile guide(dir.filePath(QStringLiteral("readme1.htm")));
+        QVERIFY(guide.open(QIODevice::WriteOnly) && guide.write("<html></html>") == 13);
+        guide.close();
 
-    const DataFolder folder(dir_.filePath(QStringLiteral("midi")));
-    QVERIFY(folder.prepareFirstStart(program));
-    QFile settings(folder.file(QStringLiteral("instruments.ini")));
-    QVERIFY(settings.open(QIODevice::ReadOnly));
-    QCOMPARE(settings.readAll(), QByteArray("0\r\n60\r\n5\r\n0\r\n300\r\n112\r\n"));
-    QVERIFY(folder.present(QStringLiteral("readme1.htm")));
+        const DataFolder folder(dir.filePath(QStringLiteral("midi")));
+        QVERIFY(folder.prepareFirstStart(dir.path()));
+        QFile settings(folder.file(QStringLiteral("INSTRUMENTS.INI")));
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QCOMPARE(settings.readAll(), QByteArray("0\r\n60\r\n5\r\n0\r\n300\r\n112\r\n"));
+        QVERIFY(folder.present(QStringLiteral("readme1.htm")));
 
-    // Once the folder exists a missing file is not brought back.
-    QVERIFY(QFile::remove(folder.file(QStringLiteral("instruments.ini"))));
-    QVERIFY(!folder.prepareFirstStart(program));
-    QVERIFY(!folder.present(QStringLiteral("instruments.ini")));
+        // Once the folder exists a missing file is not brought back.
+        QVERIFY(settings.remove());
+        QVERIFY(!folder.prepareFirstStart(dir.path()));
+        QVERIFY(!folder.present(QStringLiteral("instruments.ini")));
 
-    // A file where the folder should be is left alone.
-    touch(QStringLiteral("notafolder"));
-    const DataFolder blocked(dir_.filePath(QStringLiteral("notafolder")));
-    QVERIFY(!blocked.prepareFirstStart(program));
-    QString error;
-    QVERIFY(!blocked.ensureExists(&error));
-    QVERIFY(!error.isEmpty());
-}
+        // A file where the folder should be is left alone.
+        const DataFolder blocked(guide.fileName());
+        QVERIFY(!blocked.prepareFirstStart(dir.path()));
+        QString error;
+        QVERIFY(!blocked.ensureExists(&error));
+        QCOMPARE(error, "Cannot create the data folder " + guide.fileName() + '.');
+    }
+};
 
 QTEST_GUILESS_MAIN(TestFilePresent)
 #include "tst_filepresent.moc"

@@ -35,9 +35,7 @@ private Q_SLOTS:
         row("nothing: the piano starts", {}, -1, "", "");
         row("help lists the options, not Qt's own", {"--help"}, 0, "--soundfont <file>", "");
         row("version", {"--version"}, 0, "Quorvel 3.0.146\n", "");
-        row("a SoundFont by a relative name", {"--soundfont", "Grand Piano.sf2"}, -1, "",
-            "Grand Piano.sf2");
-        row("Qt's own options are left for the application",
+        row("Qt's own options are left for the application; a SoundFont by a relative name",
             {"-platform", "offscreen", "-style", "fusion", "-reverse", "--soundfont",
              "Grand Piano.sf2"},
             -1, "", "Grand Piano.sf2");

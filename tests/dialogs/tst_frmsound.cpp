@@ -18,9 +18,6 @@ namespace {
 
 const QString fontA = QStringLiteral("/sf2/A.sf2");
 const QString fontB = QStringLiteral("/sf2/B.sf3");
-const QStringList alsaInputs{"Through:Through 14:0", "Keys:Keys 24:0"};
-const QList<MidiSystem> systems{{"alsa", "ALSA sequencer", "the ALSA sequencer", "", alsaInputs},
-                                {"jack", "JACK", "JACK", "no JACK server is running", {}}};
 
 SoundSettings settings(const QString& font, const QString& system, const QString& input)
 {
@@ -40,27 +37,33 @@ struct Opened
 
     explicit Opened(const SoundSettings& values)
     {
-        FrmSound::Hooks hooks{[this](const QString& path) {
-                                  loaded << path;
-                                  return refusal;
-                              },
-                              [this](QWidget*) { return fileAnswer; },
-                              [this](const SoundSettings& v, QString* error) {
-                                  saved << v.soundFont;
-                                  *error = saveError;
-                                  return saveError.isEmpty();
-                              }};
-        window = new FrmSound(values, {fontA, fontB}, systems, {}, Qt::white, desktop, hooks);
+        const QList<MidiSystem> systems{
+            {"alsa", "ALSA sequencer", "", "", {"Through:Through 14:0", "Keys:Keys 24:0"}},
+            {"jack", "JACK", "", "no JACK server is running", {}}};
+        const auto load = [this](const QString& path) {
+            loaded << path;
+            return refusal;
+        };
+        const auto save = [this](const SoundSettings& v, QString* error) {
+            saved << v.soundFont;
+            *error = saveError;
+            return saveError.isEmpty();
+        };
+        window = new FrmSound(values, {fontA, fontB}, systems, {}, Qt::white, desktop,
+                              {load, [this](QWidget*) { return fileAnswer; }, save});
         window->show();
     }
     ~Opened() { delete window; }
     Q_DISABLE_COPY_MOVE(Opened)
 
-    template <typename T> T* find(const char* name) const
+    template <typename T = QComboBox> T* find(const char* name) const
     {
         return window->findChild<T*>(QString::fromLatin1(name));
     }
-    QString shown(const char* box) const { return find<QComboBox>(box)->currentText(); }
+    void click(const char* button) const
+    {
+        QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton);
+    }
 };
 
 } // namespace
@@ -92,12 +95,12 @@ private Q_SLOTS:
     void shown()
     {
         QFETCH(SoundSettings, values);
-        QFETCH(QString, shown);
         QFETCH(QString, input);
         Opened w(values);
-        QCOMPARE(QStringList({w.shown("cboSoundFont"), w.shown("cboSystem"), w.shown("cboInput")})
-                     .join(QStringLiteral(", ")),
-                 shown);
+        QTEST(QStringList({w.find("cboSoundFont")->currentText(),
+                           w.find("cboSystem")->currentText(), w.find("cboInput")->currentText()})
+                  .join(QStringLiteral(", ")),
+              "shown");
         values.inputPort = input;
         QCOMPARE(w.window->choices(), values);
         QVERIFY(w.loaded.isEmpty());
@@ -106,76 +109,64 @@ private Q_SLOTS:
     void inputsFollowTheSystem()
     {
         Opened w(settings(fontA, "alsa", ""));
-        auto* inputs = w.find<QComboBox>("cboInput");
-        QCOMPARE(inputs->count(), 3); // None and the two ALSA ports
-        w.find<QComboBox>("cboSystem")->setCurrentIndex(2);
-        QCOMPARE(inputs->count(), 1); // JACK does not run
+        QCOMPARE(w.find("cboInput")->count(), 3); // None and the two ALSA ports
+        w.find("cboSystem")->setCurrentIndex(2);
+        QCOMPARE(w.find("cboInput")->count(), 1); // JACK does not run
     }
 
     void soundFont_data()
     {
         QTest::addColumn<QString>("file");    // the file dialog's answer; none: the list's next
         QTest::addColumn<QString>("refusal"); // the synthesiser's; empty: it plays
+        QTest::addColumn<QString>("loaded");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("inUse"); // the list's entry afterwards and what OK saves
-        auto row = [](const char* name, const char* file, const char* refusal, const char* label,
-                      const QString& inUse) {
-            QTest::newRow(name) << QString(file) << QString(refusal) << QString(label) << inUse;
+        auto row = [](const char* name, const char* file, const char* refusal, const char* loaded,
+                      const char* label, const QString& inUse) {
+            QTest::newRow(name) << QString(file) << QString(refusal) << QString(loaded)
+                                << QString(label) << inUse;
         };
-        row("an installed one that plays", nullptr, "", "In use: /sf2/B.sf3", fontB);
-        row("another file that plays", "/u/C.sf2", "", "In use: /u/C.sf2", "/u/C.sf2");
+        row("an installed one that plays", nullptr, "", "/sf2/B.sf3", "In use: /sf2/B.sf3", fontB);
+        row("another file that plays", "/u/C.sf2", "", "/u/C.sf2", "In use: /u/C.sf2", "/u/C.sf2");
         row("another file, cut short: the old one stays", "/u/cut.sf2", "it ends too soon",
-            "Refused: cut.sf2: it ends too soon\nIn use: /sf2/A.sf2", fontA);
-        row("the file dialog cancelled", "", "", "In use: /sf2/A.sf2", fontA);
+            "/u/cut.sf2", "Refused: cut.sf2: it ends too soon\nIn use: /sf2/A.sf2", fontA);
+        row("the one in use is not loaded again", "/sf2/A.sf2", "", "", "In use: /sf2/A.sf2",
+            fontA);
+        row("the file dialog cancelled", "", "", "", "In use: /sf2/A.sf2", fontA);
     }
     void soundFont()
     {
         QFETCH(QString, file);
-        QFETCH(QString, refusal);
-        QFETCH(QString, label);
         QFETCH(QString, inUse);
         Opened w(settings(fontA, "", ""));
+        QFETCH(QString, refusal);
         w.refusal = refusal;
         w.fileAnswer = file;
         if (file.isNull()) {
-            QTest::keyClick(w.find<QComboBox>("cboSoundFont"), Qt::Key_Down);
+            QTest::keyClick(w.find("cboSoundFont"), Qt::Key_Down);
         } else {
-            QTest::mouseClick(w.find<QPushButton>("cmdBrowse"), Qt::LeftButton);
+            w.click("cmdBrowse");
         }
-        QCOMPARE(w.loaded.join(u' '), file.isNull() ? fontB : file);
-        QCOMPARE(w.find<QLabel>("lblSoundFont")->text(), label);
-        QCOMPARE(w.find<QComboBox>("cboSoundFont")->currentData().toString(), inUse);
-        QTest::mouseClick(w.find<QPushButton>("cmdOK"), Qt::LeftButton);
+        QTEST(w.loaded.join(u' '), "loaded");
+        QTEST(w.find<QLabel>("lblSoundFont")->text(), "label");
+        QCOMPARE(w.find("cboSoundFont")->currentData().toString(), inUse);
+        w.click("cmdOK");
         QCOMPARE(w.saved, QStringList{inUse});
         QTRY_VERIFY(!w.window);
     }
 
-    // Volume, reverb and chorus are heard at once; leaving without OK takes them back.
-    void leavingWithoutOk_data()
+    // Volume, reverb and chorus are heard at once; Cancel takes them back.
+    void cancel()
     {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("Cancel") << "Cancel";
-        QTest::newRow("Escape") << "Escape";
-        QTest::newRow("close box") << "close box";
-    }
-    void leavingWithoutOk()
-    {
-        QFETCH(QString, how);
         Opened w(settings(fontA, "", ""));
         QSignalSpy volume(w.window.data(), &FrmSound::volumeChanged);
         QSignalSpy reverb(w.window.data(), &FrmSound::reverbChanged);
         QSignalSpy chorus(w.window.data(), &FrmSound::chorusChanged);
         w.find<QSlider>("sldVolume")->setValue(30);
         QTest::mouseClick(w.find<QCheckBox>("chkReverb"), Qt::LeftButton);
-        QTest::keyClick(w.find<QComboBox>("cboSoundFont"), Qt::Key_Down);
+        QTest::keyClick(w.find("cboSoundFont"), Qt::Key_Down);
         QCOMPARE(w.find<QLabel>("lblVolume")->text(), QStringLiteral("30"));
-        if (how == u"Cancel") {
-            QTest::mouseClick(w.find<QPushButton>("cmdCancel"), Qt::LeftButton);
-        } else if (how == u"Escape") {
-            QTest::keyClick(w.window.data(), Qt::Key_Escape);
-        } else {
-            w.window->close();
-        }
+        w.click("cmdCancel");
         QCOMPARE(volume, (QList<QVariantList>{{30}, {70}}));
         QCOMPARE(reverb, (QList<QVariantList>{{true}, {false}}));
         QCOMPARE(chorus.size(), 0); // not touched, not sent
@@ -188,7 +179,7 @@ private Q_SLOTS:
     {
         Opened w(settings(fontA, "", ""));
         w.saveError = QStringLiteral("The file /x/quorvel.conf could not be written.");
-        QTest::mouseClick(w.find<QPushButton>("cmdOK"), Qt::LeftButton);
+        w.click("cmdOK");
         QCOMPARE(w.desktop.messages,
                  QStringList{"The sound settings were not saved.\n" + w.saveError});
         QVERIFY(w.window && w.window->isVisible());

@@ -1,278 +1,156 @@
-// The note engine against a recording MIDI output: the bytes of every message, and
-// which keys are pressed.
-#include "fakes.h"
+// What the piano sends, and to which outputs: every call the note engine and the
+// fan-out make on an output, in order.
+#include "midifanout.h"
 #include "noteengine.h"
 
 #include <QTest>
-
-using Bytes = QList<int>;
+#include <QtEndian>
 
 namespace {
 
-QList<Bytes> sent(const RecordingMidiOut& midi)
+// Logs each call as "open -1", "close" or the message's bytes in cable order ("903B7F"),
+// after the output's name.
+struct LogOut final : MidiOut
 {
-    QList<Bytes> result;
-    for (const quint32 value : midi.values()) {
-        result.append(RecordingMidiOut::bytes(value));
+    LogOut(QStringList& log, const char* name)
+        : log(log)
+        , name(QString::fromLatin1(name))
+    {}
+    bool open(int id) override
+    {
+        log << name + QStringLiteral("open %1").arg(id);
+        return opens;
     }
-    return result;
-}
+    void send(quint32 m) override
+    {
+        const quint32 bytes = qToLittleEndian(last = m);
+        log << name + QByteArray(reinterpret_cast<const char*>(&bytes), 3).toHex().toUpper();
+    }
+    void close() override { log << name + QStringLiteral("close"); }
+
+    QStringList& log;
+    QString name;
+    bool opens = true;
+    quint32 last = 0;
+};
 
 } // namespace
 
-class TestNoteEngine : public QObject
+class TestNoteEngine final : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void noteOn_data();
-    void noteOn();
-    void release_data();
-    void release();
-    void programChange_data();
-    void programChange();
-    void keysThatDoNothing_data();
-    void keysThatDoNothing();
-    void transpose_data();
-    void transpose();
-    void releaseAll();
-    void startOver();
-    void device_data();
-    void device();
+    // Steps: "start C B" (channel, base note), "press K", "press+ K" (while connected),
+    // "release K", "all", "instrument N", "up", "down", "base" (shows it), "open S",
+    // "open- S" (the device refuses) and "close". Each step gives the calls it made on
+    // the output, "-" for none, after "no" when it was refused.
+    void engine_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("calls");
+        auto row = [](const char* name, const char* script, const char* calls) {
+            QTest::newRow(name) << QString(script) << QString(calls);
+        };
+        row("defaults: key 0 is note 59, a piano released with 0x8C", "press 0, press 0, release 0",
+            "903B7F, no, 8C3B00");
+        row("channel 1, key 40", "start 1 59, press 40, release 40", "-, 91637F, 8D6300");
+        row("connected, a held key sounds again", "press+ 0, press+ 0, release 0",
+            "903B7F, 903B7F, 8C3B00");
+        row("a note beyond 127 sends nothing, the key still goes down",
+            "start 0 120, press 7, press 8, press 8, release 8", "-, 907F7F, -, no, -");
+        row("a note below 0 or a channel that makes no status sends nothing",
+            "start 0 -1, press 0, release 0, start 112 59, press 0, release 0", "-, -, -, -, -, -");
+        row("instrument 5 is a piano, 6 is released with a note-off",
+            "instrument 5, press 0, release 0, instrument 6, press 0, release 0",
+            "C00500, 903B7F, 8C3B00, C00600, 903B7F, 803B00");
+        row("program changes stay on channel 0", "start 1 59, instrument 127, press 0, release 0",
+            "-, C07F00, 913B7F, 813B00");
+        row("numbers that are no instrument change nothing",
+            "instrument 6, instrument 128, instrument -1, release 0", "C00600, -, -, 803B00");
+        row("the release is chosen at the press: instrument changed while held",
+            "instrument 6, press 0, instrument 0, release 0", "C00600, 903B7F, C00000, 803B00");
+        row("the release is chosen at the press: transposed while held",
+            "press 0, up, release 0, press 0", "903B7F, -, 8C3B00, 903C7F");
+        row("a key never pressed: the present note and instrument", "down, instrument 6, release 0",
+            "-, C00600, 803A00");
+        row("keys outside 0 to 40 do nothing", "press -1, release -1, press 41, release 41, all",
+            "no, no, no, no, -");
+        row("all held keys released once, lowest first",
+            "instrument 40, press 11, press 0, press 40, release 11, all, all",
+            "C02800, 90467F, 903B7F, 90637F, 804600, 803B00 806300 key 0 key 40, -");
+        row("a fresh start forgets what was held", "press 0, start 1 70, release 0, press 0",
+            "903B7F, -, 8D4600, 91467F");
+        row("the base note stops at its 16-bit limits",
+            "start 0 32767, up, base, start 0 -32768, down, base", "-, -, 32767, -, -, -32768");
+        row("selection 0 is the MIDI mapper, wrapping in 16 bits; closed once when open",
+            "open 0, close, close, open- -32768, close",
+            "close open -1, close, -, no close open 32767, -");
+    }
+    void engine()
+    {
+        QFETCH(QString, script);
+        QStringList log;
+        LogOut out(log, "");
+        NoteEngine notes(out);
+        QStringList calls;
+        for (const QString& step : script.split(QStringLiteral(", "))) {
+            const QString verb = step.section(u' ', 0, 0);
+            const auto a = qint16(step.section(u' ', 1, 1).toInt());
+            bool done = true;
+            log.clear();
+            if (verb == u"start") {
+                notes.startOver(a, qint16(step.section(u' ', 2, 2).toInt()));
+            } else if (verb.startsWith(u"press")) {
+                done = notes.press(a, verb == u"press+");
+            } else if (verb == u"release") {
+                done = notes.release(a);
+            } else if (verb == u"all") {
+                for (const qint16 key : notes.releaseAll()) {
+                    log << QStringLiteral("key %1").arg(key);
+                }
+            } else if (verb == u"instrument") {
+                notes.selectInstrument(step.section(u' ', 1, 1).toInt());
+            } else if (verb == u"up") {
+                notes.transposeUp();
+            } else if (verb == u"down") {
+                notes.transposeDown();
+            } else if (verb == u"base") {
+                log << QString::number(notes.baseNote());
+            } else if (verb.startsWith(u"open")) {
+                out.opens = verb == u"open";
+                done = notes.openDevice(a);
+            } else {
+                notes.closeDevice();
+            }
+            const QString made = log.isEmpty() && done ? QStringLiteral("-") : log.join(u' ');
+            calls << (done ? made : (QStringLiteral("no ") + made).trimmed());
+        }
+        QTEST(calls.join(QStringLiteral(", ")), "calls");
+        QCOMPARE(quint32(notes.lastMessage()), out.last);
+    }
+
+    // Every message goes to each output that opened, as it is; the piano plays on
+    // while one output is there.
+    void fanOut()
+    {
+        QStringList log;
+        LogOut synth(log, "s ");
+        LogOut port(log, "p ");
+        port.opens = false;
+        MidiFanOut fan({&synth, &port});
+        QVERIFY(fan.open(-1));
+        fan.send(0x03C0);
+        fan.send(0x80C0); // what the outputs themselves drop is theirs to drop
+        fan.close();
+        fan.send(0x7F3C90);
+        synth.opens = false;
+        QVERIFY(!fan.open(5));
+        fan.send(0x03C0);
+        QCOMPARE(log.join(QStringLiteral(", ")),
+                 "s open -1, p open -1, s C00300, s C08000, s close, p close, s open 5, p open 5");
+    }
 };
-
-void TestNoteEngine::noteOn_data()
-{
-    // clang-format off
-    // The key is pressed, pressed again, then released.
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<int>("baseNote");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("connected");
-    QTest::addColumn<QList<Bytes>>("expected");
-    QTest::newRow("defaults, key 0") << 0 << 59 << 0 << false
-        << QList<Bytes>{{0x90, 59, 127}, {0x8C, 59, 0}};
-    QTest::newRow("key 40") << 0 << 59 << 40 << false
-        << QList<Bytes>{{0x90, 99, 127}, {0x8C, 99, 0}};
-    QTest::newRow("channel 1") << 1 << 59 << 0 << false
-        << QList<Bytes>{{0x91, 59, 127}, {0x8D, 59, 0}};
-    QTest::newRow("connected, a held key sounds again") << 0 << 59 << 0 << true
-        << QList<Bytes>{{0x90, 59, 127}, {0x90, 59, 127}, {0x8C, 59, 0}};
-    QTest::newRow("note 127, the highest") << 0 << 120 << 7 << false
-        << QList<Bytes>{{0x90, 127, 127}, {0x8C, 127, 0}};
-    QTest::newRow("note 128 sends nothing") << 0 << 120 << 8 << false << QList<Bytes>{};
-    QTest::newRow("note -1 sends nothing") << 0 << -1 << 0 << false << QList<Bytes>{};
-    QTest::newRow("channel 112 makes no status") << 112 << 59 << 0 << false << QList<Bytes>{};
-    // clang-format on
-}
-
-void TestNoteEngine::noteOn()
-{
-    QFETCH(int, channel);
-    QFETCH(int, baseNote);
-    QFETCH(int, key);
-    QFETCH(bool, connected);
-    QFETCH(QList<Bytes>, expected);
-    RecordingMidiOut midi;
-    NoteEngine notes(midi);
-    notes.startOver(qint16(channel), qint16(baseNote));
-    // A note that cannot sound still presses the key, and then owes no release.
-    QVERIFY(notes.press(qint16(key), connected));
-    QVERIFY(notes.isPressed(qint16(key)));
-    QCOMPARE(notes.press(qint16(key), connected), connected);
-    QVERIFY(notes.release(qint16(key)));
-    QCOMPARE(sent(midi), expected);
-    QCOMPARE(quint32(notes.lastMessage()), midi.values().value(midi.messages.size() - 1));
-}
-
-void TestNoteEngine::release_data()
-{
-    // clang-format off
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<bool>("pressed");
-    QTest::addColumn<int>("instrumentAtPress");
-    QTest::addColumn<int>("instrumentAtRelease");
-    QTest::addColumn<int>("transposeWhileHeld");
-    QTest::addColumn<Bytes>("expected");
-    QTest::newRow("instrument 0, a piano") << 0 << true << 0 << 0 << 0 << Bytes{0x8C, 59, 0};
-    QTest::newRow("instrument 5, a piano") << 0 << true << 5 << 5 << 0 << Bytes{0x8C, 59, 0};
-    QTest::newRow("instrument 6, a note-off") << 0 << true << 6 << 6 << 0 << Bytes{0x80, 59, 0};
-    QTest::newRow("channel 1, a piano") << 1 << true << 0 << 0 << 0 << Bytes{0x8D, 59, 0};
-    QTest::newRow("channel 1, a note-off") << 1 << true << 6 << 6 << 0 << Bytes{0x81, 59, 0};
-    QTest::newRow("instrument changed while held") << 0 << true << 6 << 0 << 0
-        << Bytes{0x80, 59, 0};
-    QTest::newRow("transposed while held") << 0 << true << 0 << 0 << 1 << Bytes{0x8C, 59, 0};
-    QTest::newRow("never pressed: the present instrument") << 0 << false << 0 << 6 << 0
-        << Bytes{0x80, 59, 0};
-    QTest::newRow("never pressed: the present base note") << 0 << false << 0 << 0 << -1
-        << Bytes{0x8C, 58, 0};
-    // clang-format on
-}
-
-void TestNoteEngine::release()
-{
-    QFETCH(int, channel);
-    QFETCH(bool, pressed);
-    QFETCH(int, instrumentAtPress);
-    QFETCH(int, instrumentAtRelease);
-    QFETCH(int, transposeWhileHeld);
-    QFETCH(Bytes, expected);
-    RecordingMidiOut midi;
-    NoteEngine notes(midi);
-    notes.startOver(qint16(channel), 59);
-    notes.selectInstrument(instrumentAtPress);
-    if (pressed) {
-        QVERIFY(notes.press(0, false));
-    }
-    notes.selectInstrument(instrumentAtRelease);
-    if (transposeWhileHeld > 0) {
-        notes.transposeUp();
-    } else if (transposeWhileHeld < 0) {
-        notes.transposeDown();
-    }
-    midi.clear();
-    QVERIFY(notes.release(0));
-    QVERIFY(!notes.isPressed(0));
-    QCOMPARE(sent(midi), QList<Bytes>{expected});
-}
-
-void TestNoteEngine::programChange_data()
-{
-    // clang-format off
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<int>("instrument");
-    QTest::addColumn<QList<Bytes>>("expected");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("instrument 0") << 0 << 0 << QList<Bytes>{{0xC0, 0, 0}} << 0;
-    QTest::newRow("instrument 127") << 0 << 127 << QList<Bytes>{{0xC0, 127, 0}} << 127;
-    QTest::newRow("channel 1, still channel 0") << 1 << 3 << QList<Bytes>{{0xC0, 3, 0}} << 3;
-    QTest::newRow("128 is no instrument") << 0 << 128 << QList<Bytes>{} << 9;
-    QTest::newRow("-1 is no instrument") << 0 << -1 << QList<Bytes>{} << 9;
-    // clang-format on
-}
-
-void TestNoteEngine::programChange()
-{
-    QFETCH(int, channel);
-    QFETCH(int, instrument);
-    RecordingMidiOut midi;
-    NoteEngine notes(midi);
-    notes.startOver(qint16(channel), 59);
-    notes.selectInstrument(9);
-    midi.clear();
-    notes.selectInstrument(instrument);
-    QTEST(sent(midi), "expected");
-    QTEST(notes.instrument(), "selected");
-}
-
-void TestNoteEngine::keysThatDoNothing_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::newRow("-1 is no key") << -1;
-    QTest::newRow("41, above the keys") << 41;
-    QTest::newRow("32767") << 32767;
-}
-
-void TestNoteEngine::keysThatDoNothing()
-{
-    QFETCH(int, key);
-    RecordingMidiOut midi;
-    NoteEngine notes(midi);
-    QVERIFY(!notes.press(qint16(key), true));
-    QVERIFY(!notes.release(qint16(key)));
-    QVERIFY(!notes.isPressed(qint16(key)));
-    QVERIFY(notes.releaseAll().isEmpty());
-    QVERIFY(midi.messages.isEmpty());
-}
-
-void TestNoteEngine::transpose_data()
-{
-    // clang-format off
-    QTest::addColumn<int>("baseNote");
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("up from 59") << 59 << true << 60;
-    QTest::newRow("up stops at the 16-bit top") << 32767 << true << 32767;
-    QTest::newRow("down stops at the 16-bit bottom") << -32768 << false << -32768;
-    // clang-format on
-}
-
-void TestNoteEngine::transpose()
-{
-    QFETCH(int, baseNote);
-    QFETCH(bool, up);
-    RecordingMidiOut midi;
-    NoteEngine notes(midi);
-    notes.startOver(0, qint16(baseNote));
-    if (up) {
-        notes.transposeUp();
-    } else {
-        notes.transposeDown();
-    }
-    QTEST(int(notes.baseNote()), "expected");
-    QVERIFY(midi.messages.isEmpty());
-}
-
-void TestNoteEngine::releaseAll()
-{
-    RecordingMidiOut midi;
-    NoteEngine notes(midi);
-    notes.selectInstrument(40);
-    for (const qint16 key : {11, 0, 40}) {
-        QVERIFY(notes.press(key, false));
-    }
-    QVERIFY(notes.release(11));
-    midi.clear();
-    QCOMPARE(notes.releaseAll(), (QList<qint16>{0, 40}));
-    QCOMPARE(sent(midi), (QList<Bytes>{{0x80, 59, 0}, {0x80, 99, 0}}));
-    midi.clear();
-    QVERIFY(notes.releaseAll().isEmpty());
-    QVERIFY(midi.messages.isEmpty());
-}
-
-void TestNoteEngine::startOver()
-{
-    // A restart forgets what was held: the key can be pressed again, and its release
-    // is that of the new channel and base note, not the one owed before.
-    RecordingMidiOut midi;
-    NoteEngine notes(midi);
-    QVERIFY(notes.press(0, false));
-    notes.startOver(1, 70);
-    QVERIFY(!notes.isPressed(0));
-    midi.clear();
-    QVERIFY(notes.release(0));
-    QVERIFY(notes.press(0, false));
-    QCOMPARE(sent(midi), (QList<Bytes>{{0x8D, 70, 0}, {0x91, 70, 127}}));
-}
-
-void TestNoteEngine::device_data()
-{
-    // clang-format off
-    QTest::addColumn<int>("selection");
-    QTest::addColumn<bool>("available");
-    QTest::addColumn<int>("deviceId");
-    QTest::newRow("selection 0 is the MIDI mapper") << 0 << true << -1;
-    QTest::newRow("a device that cannot be had") << 0 << false << -1;
-    QTest::newRow("selection -32768 wraps in 16 bits") << -32768 << true << 32767;
-    // clang-format on
-}
-
-void TestNoteEngine::device()
-{
-    QFETCH(int, selection);
-    QFETCH(bool, available);
-    QFETCH(int, deviceId);
-    RecordingMidiOut midi;
-    midi.openSucceeds = available;
-    NoteEngine notes(midi);
-    QCOMPARE(notes.openDevice(qint16(selection)), available);
-    QCOMPARE(notes.deviceId(), deviceId);
-    QCOMPARE(midi.openedIds, QList<int>{deviceId});
-    QCOMPARE(midi.closes, 1); // whatever was open is closed first
-    notes.closeDevice();
-    notes.closeDevice();
-    QCOMPARE(midi.closes, available ? 2 : 1); // a device never opened is not closed
-}
 
 QTEST_APPLESS_MAIN(TestNoteEngine)
 #include "tst_noteengine.moc"
