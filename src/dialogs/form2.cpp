@@ -58,8 +58,12 @@ Form2::Form2(const settingstexts::Texts& texts, const QColor& backColor, Desktop
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(boxPlaces.at(i).name));
         box->setGeometry(twips::rect(boxPlaces.at(i).left, boxPlaces.at(i).top, 495, 285));
-        box->setMaxLength(settingstexts::maxLengths.at(i));
+        // Room for the loaded text, then no more than the limit once the user edits.
+        const int limit = settingstexts::maxLengths.at(i);
+        box->setMaxLength(std::max<int>(limit, texts.at(i).size()));
         box->setText(texts.at(i));
+        connect(box, &QLineEdit::textEdited, box,
+                [box, limit] { box->setMaxLength(std::max<int>(limit, box->text().size())); });
         setBoxColor(box, boxColor);
         boxes_.at(i) = box;
     }

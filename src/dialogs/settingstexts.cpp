@@ -23,7 +23,7 @@ Texts shown(const QStringList& fileLines, const Texts& inUse)
     Texts texts;
     for (int i = 0; i < boxCount; ++i) {
         const QString& text = i < fileLines.size() ? fileLines.at(i) : inUse.at(i);
-        texts.at(i) = text.trimmed().left(maxLengths.at(i));
+        texts.at(i) = text.trimmed();
     }
     return texts;
 }

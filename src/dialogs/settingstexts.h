@@ -14,7 +14,8 @@ namespace settingstexts {
 inline constexpr int boxCount = 6;
 using Texts = std::array<QString, boxCount>;
 
-// The most characters each box holds, typed or loaded.
+// The most characters the user may type into each box. A longer value loaded from the
+// file is shown whole, so that OK on an unchanged window writes it back as it was.
 inline constexpr std::array<int, boxCount> maxLengths{2, 3, 1, 2, 3, 3};
 
 // The values the main window works with, written as numbers: the channel and base
@@ -26,7 +27,7 @@ inline constexpr std::array<int, boxCount> maxLengths{2, 3, 1, 2, 3, 3};
 
 // What the boxes show: line k of the file in box k, and for the lines the file does
 // not have the value in use. Lines after the sixth are ignored. Each text loses the
-// blanks around it and is cut to its box's length.
+// blanks around it; none is cut.
 [[nodiscard]] Texts shown(const QStringList& fileLines, const Texts& inUse);
 
 // The lines of the settings file in the data folder; none when it is missing, hidden

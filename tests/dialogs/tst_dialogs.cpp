@@ -93,8 +93,10 @@ private Q_SLOTS:
         };
         row("no file: the values in use, and OK creates it", "", "defx", "9", 0, "",
             "0|59|0|0|0|9|");
-        row("short file: the values in use for the rest, cut to the box", "3| 62 |5.5|", "cxnl",
-            "4", 0, "", "4|62|5|0|0|0|");
+        row("short file: the values in use for the rest", "3| 62 |5.5|", "cxnl", "4", 0, "",
+            "4|62|5.5|0|0|0|");
+        row("values longer than a box are shown and written back whole", "0|60|2.5|0|1000|112|",
+            "defx", "112", Qt::Key_Escape, "", "0|60|2.5|0|1000|112|");
         row("Escape presses OK; blanks are dropped", "0|60|5|0|300|112|", "cxnl", " 7",
             Qt::Key_Escape, "", "7|60|5|0|300|112|");
         row("Enter presses OK; Retry until every box is a number", "0|60|5|0|300|112|", "octx",
