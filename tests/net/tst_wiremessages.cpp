@@ -20,7 +20,6 @@ void TestWireMessages::sent_data()
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("key 40 is two digits") << wire::noteMessage(40) << QByteArray("40");
     QTest::newRow("no key is a minus and a one") << wire::noteMessage(-1) << QByteArray("-1");
-    QTest::newRow("key-file line loses its blanks") << wire::noteMessage(QStringLiteral(" 12 ")) << QByteArray("12");
     QTest::newRow("chat keeps its colons") << wire::chatMessage(QStringLiteral("ann"), QStringLiteral("a: b")) << QByteArray(":ann: a: b");
     QTest::newRow("empty chat is still a message") << wire::chatMessage(QStringLiteral("ann"), {}) << QByteArray(":ann: ");
     QTest::newRow("join notice") << wire::joinNotice(QStringLiteral("10.0.0.5")) << QByteArray(": Connected to the Server with IP: 10.0.0.5");
