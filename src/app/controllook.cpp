@@ -3,14 +3,6 @@
 #include <QPalette>
 #include <QWidget>
 
-QFont designFont(const char* family, double points, bool bold)
-{
-    QFont font(QString::fromLatin1(family));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 void setControlColors(QWidget* widget, const QColor& back, std::optional<QColor> text)
 {
     QPalette pal = widget->palette();

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "dialoglook.h"
+
 #include <QColor>
-#include <QFont>
 
 #include <optional>
 
@@ -9,9 +10,8 @@ class QWidget;
 
 // The looks the main window's controls are designed with.
 
-// A font as the design names it: a Windows family (see installFontSubstitutes()),
-// a size in points, bold or regular.
-[[nodiscard]] QFont designFont(const char* family, double points, bool bold = false);
+// Fonts as the design names them, the same for every window.
+using dialoglook::designFont;
 
 // Gives a control its background colour (that of a container and of a text box's
 // writing area alike) and, when given, its text colour.

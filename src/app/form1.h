@@ -128,15 +128,10 @@ public:
     // State, for the secondary windows and for tests.
     [[nodiscard]] const NoteEngine& notes() const { return notes_; }
     [[nodiscard]] QString delayFactor() const { return delayFactor_; }
-    [[nodiscard]] QString delayMin() const { return delayMin_; }
-    [[nodiscard]] QString delayMax() const { return delayMax_; }
-    [[nodiscard]] QString delayDefault() const { return delayDefault_; }
     [[nodiscard]] qint16 timeDelay() const { return player_.timeDelay(); }
-    [[nodiscard]] qint32 normalHeight() const { return normalHeight_; }
     [[nodiscard]] qint16 gapTicks() const { return recorder_.gapTicks(); }
     [[nodiscard]] const Player& player() const { return player_; }
     [[nodiscard]] QColor backColor() const;
-    [[nodiscard]] const Services& services() const { return services_; }
 
     [[nodiscard]] PianoKey* key(int index) const;
     [[nodiscard]] QPlainTextEdit* loadnam(int index) const;

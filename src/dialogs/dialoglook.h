@@ -15,6 +15,8 @@ inline const QColor titleColor(128, 0, 0);
 // OK buttons.
 inline const QColor buttonColor(255, 255, 192);
 
+// A font as the design names it: a Windows family (see installFontSubstitutes()), a size
+// in points, bold or regular. The main window's controls use it too.
 [[nodiscard]] QFont designFont(const char* family, double points, bool bold = false);
 
 // The body font of the windows' labels: Trebuchet MS 8.25 pt.
