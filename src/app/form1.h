@@ -37,9 +37,11 @@ class hlpfrm;
 class SharedPlaySession;
 struct SettingsValues;
 
-// The piano's main window: the keys, the instrument bar, the recorder and player,
-// the shared-play connection and chat. It holds the window's state; its handlers
-// are split by subsystem over the form1*.cpp files.
+// The piano's main window: the controls, their looks and the handlers that carry the
+// design's names. The state of each subsystem lives in its own class (the notes in
+// NoteEngine, recording in Recorder, replay in Player, the connection and chat in
+// SharedPlaySession, the MIDI ports in MidiConnections); the handlers, split by
+// subsystem over the form1*.cpp files, pass events to them and draw what they report.
 class Form1 final : public QMainWindow
 {
     Q_OBJECT
