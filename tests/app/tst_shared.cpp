@@ -4,7 +4,6 @@
 #include "pianokey.h"
 #include "playbacktimer.h"
 #include "relayserver.h"
-#include "soundsettingsstore.h"
 #include "widgets.h"
 
 #include <QAction>
@@ -50,6 +49,7 @@ private Q_SLOTS:
     void chatAndLeaving();
     void errorsAndReconnecting();
     void playbackAndRecordingWhileConnected();
+    void startServerMenu_data();
     void startServerMenu();
     void connectionEndsWithTheWindow();
     void midiKeyboardIsSentWhileConnected();
@@ -86,41 +86,33 @@ void TestShared::connectWindow(PianoFixture& f)
 
 void TestShared::connectAndPlay()
 {
-    PianoFixture a;
-    a.serverPort = port_;
-    PianoFixture b;
-    b.serverPort = port_;
-    Form1& wb = b.start();
-    connectWindow(b);
+    PianoFixture f;
+    f.serverPort = port_;
     Observer observer(port_);
-    Form1& wa = a.start();
-    connectWindow(a);
-    QCOMPARE(a.desktop.prompts, QStringList{"Please enter the Server's IP address"});
+    Form1& w = f.start();
+    connectWindow(f);
+    QCOMPARE(f.desktop.prompts, QStringList{"Please enter the Server's IP address"});
     QTRY_COMPARE(observer.reads, QList<QByteArray>{": Connected to the Server with IP: 127.0.0.1"});
-    QCOMPARE(a.find<QPlainTextEdit>("txtRx")->toPlainText(),
-             QStringLiteral(" Connected to the Server with IP: 127.0.0.1\n"));
-    QCOMPARE(a.find<QLabel>("instru")->text(), QStringLiteral("Shared Music Play"));
-    QVERIFY(!a.find<QPushButton>("Command1")->isEnabled());
-    wa.Timer1_Timer(); // while connected the replay label shows it
-    QCOMPARE(a.find<ClickLabel>("Label4")->textColor(), QColor(192, 64, 0));
+    QCOMPARE(f.find<QLabel>("instru")->text(), QStringLiteral("Shared Music Play"));
+    QVERIFY(!f.find<QPushButton>("Command1")->isEnabled());
+    w.Timer1_Timer(); // while connected the replay label shows it
+    QCOMPARE(f.find<ClickLabel>("Label4")->textColor(), QColor(192, 64, 0));
     // A second double click does nothing while connected.
-    QTest::mouseDClick(a.find<PanelStatusBar>("StatusBar1")->panel(0), Qt::LeftButton);
-    QCOMPARE(a.desktop.prompts.size(), 1);
+    QTest::mouseDClick(f.find<PanelStatusBar>("StatusBar1")->panel(0), Qt::LeftButton);
+    QCOMPARE(f.desktop.prompts.size(), 1);
 
     observer.reads.clear();
-    a.midi.clear();
-    b.midi.clear();
-    tap(wa, Qt::Key_Z);
-    // Nothing sounds before the server sends the note back, then it sounds in both.
-    QCOMPARE(noteOns(a.midi), QList<int>{});
-    QCOMPARE(wa.windowTitle(), QStringLiteral("Quorvel Piano -127.0.0.1"));
-    QTRY_COMPARE(noteOns(a.midi), QList<int>{59});
-    QTRY_COMPARE(noteOns(b.midi), QList<int>{59});
-    QCOMPARE(wb.key(0)->value(), 0);               // pressed and released at once
-    QTest::mouseClick(wa.key(40), Qt::LeftButton); // the mouse sends too
-    QTRY_COMPARE(noteOns(b.midi), (QList<int>{59, 99}));
+    f.midi.clear();
+    tap(w, Qt::Key_Z);
+    // Nothing sounds before the server sends the note back, as to every player.
+    QCOMPARE(noteOns(f.midi), QList<int>{});
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quorvel Piano -127.0.0.1"));
+    QTRY_COMPARE(noteOns(f.midi), QList<int>{59});
+    QCOMPARE(w.key(0)->value(), 0);               // pressed and released at once
+    QTest::mouseClick(w.key(40), Qt::LeftButton); // the mouse sends too
+    QTRY_COMPARE(noteOns(f.midi), (QList<int>{59, 99}));
     QTest::qWait(20);
-    tap(wa, Qt::Key_Up); // no key
+    tap(w, Qt::Key_Up); // no key
     QTRY_COMPARE(observer.reads, (QList<QByteArray>{"0", "40", "-1"}));
 }
 
@@ -247,35 +239,40 @@ void TestShared::playbackAndRecordingWhileConnected()
     QCOMPARE(w.gapTicks(), qint16(0));
 }
 
+void TestShared::startServerMenu_data()
+{
+    QTest::addColumn<bool>("inData");
+    QTest::addColumn<bool>("besideThePiano");
+    QTest::newRow("nowhere") << false << false;
+    QTest::newRow("beside the piano") << false << true;
+    QTest::newRow("a copy in the data folder is preferred") << true << true;
+}
+
 void TestShared::startServerMenu()
 {
-    {
-        PianoFixture f;
-        f.start();
-        auto* entry = f.find<QAction>("mnuserv");
-        QVERIFY(!entry->isEnabled());
-        f.form->mnuserv_Click();
-        QCOMPARE(
-            f.desktop.messages,
-            QStringList{"Please download server extra pack. For help contact pellory@example.com"});
-    }
+    QFETCH(bool, inData);
+    QFETCH(bool, besideThePiano);
     PianoFixture f;
-    f.writeProgram(QStringLiteral("trelvane"), "#!/bin/sh\n", true);
+    if (inData) {
+        f.writeData(QStringLiteral("trelvane"), "#!/bin/sh\n");
+        QFile::setPermissions(f.dataPath(QStringLiteral("trelvane")),
+                              QFile::ReadOwner | QFile::ExeOwner);
+    }
+    if (besideThePiano) {
+        f.writeProgram(QStringLiteral("trelvane"), "#!/bin/sh\n", true);
+    }
     f.start();
     auto* entry = f.find<QAction>("mnuserv");
-    QVERIFY(entry->isEnabled());
+    QCOMPARE(entry->isEnabled(), besideThePiano);
     entry->trigger();
-    QCOMPARE(f.desktop.startedPrograms, QStringList{f.programPath(QStringLiteral("trelvane"))});
-    QVERIFY(!entry->isEnabled()); // started at most once
-    // A copy in the data folder is preferred.
-    PianoFixture g;
-    g.writeData(QStringLiteral("trelvane"), "#!/bin/sh\n");
-    QFile::setPermissions(g.dataPath(QStringLiteral("trelvane")),
-                          QFile::ReadOwner | QFile::ExeOwner);
-    g.writeProgram(QStringLiteral("trelvane"), "#!/bin/sh\n", true);
-    g.start();
-    g.find<QAction>("mnuserv")->trigger();
-    QCOMPARE(g.desktop.startedPrograms, QStringList{g.dataPath(QStringLiteral("trelvane"))});
+    f.form->mnuserv_Click(); // started at most once
+    const QString started =
+        inData ? f.dataPath(QStringLiteral("trelvane")) : f.programPath(QStringLiteral("trelvane"));
+    QCOMPARE(f.desktop.startedPrograms, besideThePiano ? QStringList{started} : QStringList{});
+    QCOMPARE(
+        f.desktop.messages,
+        QStringList{"Please download server extra pack. For help contact pellory@example.com"});
+    QVERIFY(!entry->isEnabled());
 }
 
 void TestShared::connectionEndsWithTheWindow()
@@ -309,16 +306,8 @@ void TestShared::midiKeyboardIsSentWhileConnected()
 {
     FakeMidiPorts ports;
     ports.systemList = {{"jack", "JACK", "JACK", {}, {"Keys:out"}}};
-    SoundSettings choices;
-    choices.inputPort = QStringLiteral("Keys:out");
-    class : public SoundSettingsStore
-    {
-    public:
-        SoundSettings values;
-        SoundSettings load() override { return values; }
-        bool save(const SoundSettings&, QString*) override { return false; }
-    } store;
-    store.values = choices;
+    FakeSoundStore store;
+    store.kept.inputPort = QStringLiteral("Keys:out");
     PianoFixture f;
     f.serverPort = port_;
     f.ports = &ports;

@@ -1,12 +1,13 @@
-// The piano in the player's sound and MIDI world, through the real window: the "Sound
-// and MIDI" window changes the synthesiser at once and keeps the choices; a keyboard
-// on the MIDI input plays the piano as its own keys do; every message goes to each
-// chosen output with the same bytes.
+// The piano in the player's sound and MIDI world, through the real window: the status
+// bar tells the sound output's state; the "Sound and MIDI" window changes the
+// synthesiser at once and keeps the choices; a keyboard on the MIDI input plays the
+// piano as its own keys do; every message goes to each chosen output with the same bytes.
 #include "frmsound.h"
 #include "pianofixture.h"
 #include "pianokey.h"
 #include "soundcontrol.h"
-#include "soundsettingsstore.h"
+#include "soundstatus.h"
+#include "widgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,18 +38,18 @@ public:
     void setChorus(bool) override {}
 };
 
-class FakeStore final : public SoundSettingsStore
+class FakeSound final : public SoundStatus
 {
-public:
-    SoundSettings kept;
-    int saves = 0;
+    Q_OBJECT
 
-    SoundSettings load() override { return kept; }
-    bool save(const SoundSettings& values, QString*) override
+public:
+    SoundState state;
+
+    SoundState soundState() const override { return state; }
+    void change(const SoundState& to)
     {
-        ++saves;
-        kept = values;
-        return true;
+        state = to;
+        Q_EMIT soundStateChanged();
     }
 };
 
@@ -57,7 +58,7 @@ public:
 struct Piano
 {
     FakeSynth synth;
-    FakeStore store;
+    FakeSoundStore store;
     FakeMidiPorts ports;
     PianoFixture f;
 
@@ -93,9 +94,35 @@ class TestSoundAndMidi : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void statusPanelFollowsTheSound();
     void soundWindowIsHeardAndKept();
     void keyboardPlaysThePiano();
 };
+
+void TestSoundAndMidi::statusPanelFollowsTheSound()
+{
+    FakeSound sound;
+    sound.state = {true, QStringLiteral("pulseaudio"), 3.92, QStringLiteral("2 × 64 frames")};
+    PianoFixture f;
+    f.sound = &sound;
+    Form1& w = f.start();
+    const auto panel = [&](int i) {
+        return f.find<PanelStatusBar>("StatusBar1")->panel(i);
+    };
+    const auto shown = [&] {
+        return std::pair(panel(6)->text(), panel(6)->toolTip());
+    };
+    QCOMPARE(shown(), std::pair(QStringLiteral("Sound 3.9 ms"), QStringLiteral("2 × 64 frames")));
+    sound.change({false, QStringLiteral("pulseaudio"), 0, QStringLiteral("server went away")});
+    QCOMPARE(shown(), std::pair(QStringLiteral("No sound"), QStringLiteral("server went away")));
+
+    // A restart rebuilds the status bar; the new one shows the state as it is now.
+    sound.state = {true, QStringLiteral("alsa"), 5.33, QStringLiteral("alsa driver")};
+    w.RestartMainWindow();
+    QCOMPARE(shown(), std::pair(QStringLiteral("Sound 5.3 ms"), QStringLiteral("alsa driver")));
+    QCOMPARE(std::pair(panel(5)->text(), panel(7)->text()),
+             std::pair(QString(), QStringLiteral("Quorvel"))); // as designed
+}
 
 void TestSoundAndMidi::soundWindowIsHeardAndKept()
 {

@@ -1,5 +1,5 @@
-// Start-up, restart and shutdown of the main window; note messages, key looks and
-// instruments, as the synthesiser and the user see them.
+// Start-up, restart and shutdown of the main window; key looks and instruments, as
+// the synthesiser and the user see them.
 #include "pianofixture.h"
 #include "pianokey.h"
 #include "widgets.h"
@@ -10,14 +10,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-using Bytes = QList<int>;
-
 namespace {
-
-Bytes lastBytes(const RecordingMidiOut& midi)
-{
-    return RecordingMidiOut::bytes(midi.values().last());
-}
 
 QColor buttonText()
 {
@@ -32,8 +25,7 @@ class TestStartup : public QObject
 
 private Q_SLOTS:
     void noDataFolder();
-    void settingsAndColourFiles();
-    void restartReadsFilesAgain();
+    void filesReadAtEachStart();
     void converterAndDevice();
     void keyLooks();
     void instrumentListsAndHighlight();
@@ -61,7 +53,7 @@ void TestStartup::noDataFolder()
     QVERIFY(f.midi.messages.isEmpty());
 }
 
-void TestStartup::settingsAndColourFiles()
+void TestStartup::filesReadAtEachStart()
 {
     PianoFixture f;
     const QByteArray settings("1\r\n60\r\n5\r\n0\r\n300\r\n112\r\n");
@@ -75,26 +67,17 @@ void TestStartup::settingsAndColourFiles()
     QCOMPARE(w.delayFactor(), QStringLiteral("5"));
     QCOMPARE(f.readData(QStringLiteral("instruments.ini")), settings); // never written
     f.midi.clear();
-    w.PlayKey(0);
-    QCOMPARE(lastBytes(f.midi), (Bytes{0x91, 60, 127}));
-
+    w.PlayKey(0); // held across the restart below
+    QCOMPARE(f.midi.values(), QList<quint32>{0x7F3C91});
     QCOMPARE(w.backColor(), QColor(0, 0, 255));
     QCOMPARE(f.find<FormSurface>("surface")->shapeColor(), QColor(0, 255, 0));
     for (const char* name : {"txtRx", "txtSend", "Frame1"}) {
         QCOMPARE(f.find<QWidget>(QString::fromLatin1(name))->palette().color(QPalette::Window),
                  QColor(0, 0, 255));
     }
-}
 
-void TestStartup::restartReadsFilesAgain()
-{
-    PianoFixture f;
-    f.writeData(QStringLiteral("instruments.ini"), "1\r\n60\r\n5\r\n0\r\n300\r\n112\r\n");
-    f.writeData(QStringLiteral("skincolor.dll"), "255\r\n255\r\n");
-    Form1& w = f.start();
     const QPoint centre = w.frameGeometry().center();
     w.Form_KeyDown(33);   // Page Up moves the base note; a restart takes the file's again
-    w.PlayKey(0);         // held across the restart
     w.Form_KeyPress('`'); // the instrument prompt, cancelled, leaves the window moved
     QVERIFY(w.frameGeometry().center() != centre);
     f.writeData(QStringLiteral("instruments.ini"), "2\r\n65\r\n3\r\n10\r\n200\r\n150\r\n");
@@ -120,7 +103,6 @@ void TestStartup::restartReadsFilesAgain()
     QCOMPARE(w.backColor(), QColor(255, 249, 252));
     QVERIFY(!f.find<QAction>("mnuRecord")->isChecked());
 }
-
 void TestStartup::converterAndDevice()
 {
     PianoFixture f;

@@ -32,11 +32,6 @@ QList<quint32> RecordingMidiOut::values() const
     return result;
 }
 
-QList<int> RecordingMidiOut::bytes(quint32 message)
-{
-    return {int(message & 0xFF), int((message >> 8) & 0xFF), int((message >> 16) & 0xFF)};
-}
-
 QString FakeDesktop::askText(QWidget*, const QString& prompt)
 {
     prompts.append(prompt);

@@ -4,6 +4,7 @@
 #include "desktop.h"
 #include "midiout.h"
 #include "midiportfactory.h"
+#include "soundsettingsstore.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -33,9 +34,8 @@ public:
     void send(quint32 message) override;
     void close() override;
 
-    // The values sent, in order; and the (status, data1, data2) bytes of one.
+    // The values sent, in order.
     [[nodiscard]] QList<quint32> values() const;
-    [[nodiscard]] static QList<int> bytes(quint32 message);
     void clear() { messages.clear(); }
 
 private:
@@ -68,6 +68,22 @@ public:
     qint64 now = 1000;
     [[nodiscard]] qint64 nowMs() const override { return now; }
     void advance(qint64 ms) { now += ms; }
+};
+
+// Sound choices kept in memory.
+class FakeSoundStore final : public SoundSettingsStore
+{
+public:
+    SoundSettings kept;
+    int saves = 0;
+
+    [[nodiscard]] SoundSettings load() override { return kept; }
+    bool save(const SoundSettings& values, QString*) override
+    {
+        ++saves;
+        kept = values;
+        return true;
+    }
 };
 
 // MIDI systems and ports in memory. Every output port it makes sends into `port`;
