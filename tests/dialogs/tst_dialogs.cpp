@@ -80,7 +80,7 @@ private Q_SLOTS:
 
     void settingsWindow_data()
     {
-        QTest::addColumn<QString>("file");  // empty: none
+        QTest::addColumn<QString>("file");  // at start-up, then after '>' when the window opens
         QTest::addColumn<QString>("box");   // cxnl, octx, delx, minx, maxx or defx
         QTest::addColumn<QString>("text");  // typed into the box
         QTest::addColumn<int>("key");       // then pressed in a box; 0 clicks OK
@@ -93,10 +93,12 @@ private Q_SLOTS:
         };
         row("no file: the values in use, and OK creates it", "", "defx", "9", 0, "",
             "0|59|0|0|0|9|");
-        row("short file: the values in use for the rest", "3| 62 |5.5|", "cxnl", "4", 0, "",
-            "4|62|5.5|0|0|0|");
+        row("short file: the values in use for the rest, as numbers",
+            "0|61|2.5|1e1|7.5|3x|>3| 62 |", "cxnl", "4", 0, "", "4|62|2.5|10|8|3|");
         row("values longer than a box are shown and written back whole", "0|60|2.5|0|1000|112|",
             "defx", "112", Qt::Key_Escape, "", "0|60|2.5|0|1000|112|");
+        row("a box edited takes no more than its limit", "0|60|2.5|0|1000|112|", "delx", "7.25", 0,
+            "", "0|60|7|0|1000|112|");
         row("Escape presses OK; blanks are dropped", "0|60|5|0|300|112|", "cxnl", " 7",
             Qt::Key_Escape, "", "7|60|5|0|300|112|");
         row("Enter presses OK; Retry until every box is a number", "0|60|5|0|300|112|", "octx",
@@ -112,20 +114,28 @@ private Q_SLOTS:
         QFETCH(QString, saved);
         PianoFixture f;
         if (!file.isEmpty()) {
-            f.writeData("instruments.ini", settingsFile(file));
+            f.writeData("instruments.ini", settingsFile(file.section(u'>', 0, 0)));
         }
         f.start();
+        if (file.contains(u'>')) {
+            f.writeData("instruments.ini", settingsFile(file.section(u'>', 1)));
+        }
         QPointer<QWidget> form = open(f, "mnuSet", "Form2");
         QVERIFY(form);
         auto* ok = form->findChild<QPushButton*>("cmdOK");
-        form->findChild<QLineEdit*>(box)->setText(text);
+        const auto type = [&](const QString& typed) {
+            auto* edit = form->findChild<QLineEdit*>(box);
+            edit->selectAll();
+            QTest::keyClicks(edit, typed);
+        };
+        type(text);
         key ? QTest::keyClick(form->findChild<QLineEdit*>("maxx"), Qt::Key(key))
             : QTest::mouseClick(ok, Qt::LeftButton);
         if (!fixed.isEmpty()) {
             QVERIFY(form && form->isVisible());
             QCOMPARE(ok->text(), "Retry");
             QCOMPARE(f.readData("instruments.ini"), settingsFile(file));
-            form->findChild<QLineEdit*>(box)->setText(fixed);
+            type(fixed);
             QTest::mouseClick(ok, Qt::LeftButton);
         }
         QTRY_VERIFY(!form);

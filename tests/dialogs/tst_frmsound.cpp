@@ -110,8 +110,11 @@ private Q_SLOTS:
     {
         Opened w(settings(fontA, "alsa", ""));
         QCOMPARE(w.find("cboInput")->count(), 3); // None and the two ALSA ports
-        w.find("cboSystem")->setCurrentIndex(2);
-        QCOMPARE(w.find("cboInput")->count(), 1); // JACK does not run
+        w.find("cboInput")->setCurrentIndex(2);
+        w.find("cboSystem")->setCurrentIndex(0); // the first available: ALSA again
+        QCOMPARE(w.find("cboInput")->currentText(), "Keys:Keys 24:0");
+        w.find("cboSystem")->setCurrentIndex(2); // JACK does not run
+        QCOMPARE(w.find("cboInput")->currentText(), "Keys:Keys 24:0 (not there now)");
     }
 
     void soundFont_data()
