@@ -139,6 +139,7 @@ void TestSoundServer::lostServerIsReportedAndSoundResumes()
             synth.close();
             QVERIFY(synth.open(-1));
             QCOMPARE(synth.soundState().driver, QStringLiteral("pulseaudio"));
+            QVERIFY(!synth.soundState().sounding);
         }
         synth.send(0x13C0); // an organ: sounds while held
         startServer();
