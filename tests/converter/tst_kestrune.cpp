@@ -127,7 +127,9 @@ void TestKestrune::threeKeysAsSound()
     QCOMPARE(kestrune({"-f", dir.path(), "-o", dir.filePath("a.wav"), "-i", "12"}), 0);
     QCOMPARE(kestrune({"-f", dir.path(), "-o", dir.filePath("piano.wav")}), 0);
     const std::vector<double> left = leftChannel(dir.filePath("a.wav"));
-    QVERIFY(!left.empty() && left != leftChannel(dir.filePath("piano.wav")));
+    const std::vector<double> piano = leftChannel(dir.filePath("piano.wav"));
+    // Released at 1.9 s, the piano's last note has died away within about a second.
+    QVERIFY(!left.empty() && left != piano && piano.size() < 3500 * 441 / 10);
     const auto sample = [](int ms) {
         return std::size_t(std::max(0, ms) * 441 / 10);
     };
