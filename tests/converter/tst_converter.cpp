@@ -86,7 +86,6 @@ void TestConverter::conversion_data()
 
     const char* shipped = "0|60|5|0|300|112|";
     // clang-format off
-    row("no recording", "-", "-", shipped, "There is no recording in");
     row("key file missing", "0|", "-", shipped, "incomplete: pianon.ini is missing");
     row("key file shorter", "0|5|5|", "0|1|", shipped, "piano.ini has 3 lines but pianon.ini has 2.");
     row("too long", QByteArray(1'000'001, '|').constData(), "0|", shipped, "The recording is too long: PIANO.INI has more than a million lines.");

@@ -35,18 +35,15 @@ int kestrune(const QStringList& arguments, QString* said = nullptr)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(name);
-    }
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(qEnvironmentVariable("QUORVEL_PROGRAM_DIR") + "/kestrune", arguments);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return -1;
-    }
-    if (said) {
+    if (said)
         *said = QString::fromLocal8Bit(p.readAll());
-    }
     return p.exitCode();
 }
 
@@ -99,9 +96,8 @@ void TestKestrune::answers()
     QFETCH(int, exitCode);
     QFETCH(QString, says);
     QTemporaryDir dir;
-    if (recording) {
+    if (recording)
         writeRecording(dir, threeKeys);
-    }
     arguments.replaceInStrings("DIR", dir.path());
     QString said;
     QCOMPARE(kestrune(arguments, &said), exitCode);
