@@ -54,7 +54,8 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     nameTheProgram();
-    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
+    // Matches the installed menu entry, so desktops give the window its icon and name.
+    QApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
     installFontSubstitutes();
 
     const QString programFolder = QApplication::applicationDirPath();

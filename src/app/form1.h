@@ -105,7 +105,6 @@ public:
 
     // Shared play (form1network.cpp); the connection itself is the session's.
     void SendNote(qint16 keyIndex);
-    void SendNoteText(const QString& keyLine);
     void SendChatLine(const QString& text);
     void wsk_DataArrival(qint16 keyIndex);
     void wsk_DataArrival(const QString& chatLine);

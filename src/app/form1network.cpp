@@ -42,11 +42,6 @@ void Form1::SendNote(qint16 keyIndex)
     session_->sendNote(keyIndex);
 }
 
-void Form1::SendNoteText(const QString& keyLine)
-{
-    session_->sendNote(keyLine);
-}
-
 void Form1::SendChatLine(const QString& text)
 {
     session_->sendChatLine(text);

@@ -193,11 +193,6 @@ void SharedPlaySession::sendNote(qint16 keyIndex)
     send(wire::noteMessage(keyIndex));
 }
 
-void SharedPlaySession::sendNote(const QString& keyLine)
-{
-    send(wire::noteMessage(keyLine));
-}
-
 void SharedPlaySession::sendChatLine(const QString& text)
 {
     send(wire::chatMessage(QHostInfo::localHostName(), text));

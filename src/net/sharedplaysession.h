@@ -50,7 +50,6 @@ public:
     // Each message leaves in a write of its own, at once. Nothing is sent unless
     // connected.
     void sendNote(qint16 keyIndex);
-    void sendNote(const QString& keyLine);
     void sendChatLine(const QString& text);
 
 Q_SIGNALS:

@@ -10,11 +10,6 @@ QByteArray noteMessage(qint16 keyIndex)
     return QByteArray::number(keyIndex);
 }
 
-QByteArray noteMessage(const QString& keyLine)
-{
-    return textfile::toLatin1(keyLine.trimmed());
-}
-
 QByteArray chatMessage(const QString& hostName, const QString& text)
 {
     return textfile::toLatin1(u':' + hostName + QStringLiteral(": ") + text);

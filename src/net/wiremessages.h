@@ -13,9 +13,6 @@ constexpr quint16 serverPort = 9352;
 // A played key: its index in decimal, no blanks (key 12 is "12", no key is "-1").
 [[nodiscard]] QByteArray noteMessage(qint16 keyIndex);
 
-// A played key from a line of the key file: the line without its blanks.
-[[nodiscard]] QByteArray noteMessage(const QString& keyLine);
-
 // A chat line: ":" + host name + ": " + the typed text.
 [[nodiscard]] QByteArray chatMessage(const QString& hostName, const QString& text);
 

@@ -19,7 +19,6 @@ void TestWireMessages::sent_data()
     QTest::addColumn<QByteArray>("message");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("no key is a minus and a one") << wire::noteMessage(-1) << QByteArray("-1");
-    QTest::newRow("key-file line loses its blanks") << wire::noteMessage(QStringLiteral(" 12 ")) << QByteArray("12");
     QTest::newRow("chat keeps its colons") << wire::chatMessage(QStringLiteral("ann"), QStringLiteral("a: b")) << QByteArray(":ann: a: b");
     QTest::newRow("join notice") << wire::joinNotice(QStringLiteral("10.0.0.5")) << QByteArray(": Connected to the Server with IP: 10.0.0.5");
     QTest::newRow("Latin-1 is one byte") << wire::chatMessage(QStringLiteral("b\u00e9a"), QStringLiteral("\u00ff")) << QByteArray(":b\xe9" "a: \xff");
