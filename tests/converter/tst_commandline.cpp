@@ -33,8 +33,6 @@ void TestCommandLine::parse_data()
     // clang-format off
     row("nothing: the window", {}, Action::openWindow, "");
     row("a folder alone: the window there", {"--folder", "/d"}, Action::openWindow, "/d");
-    row("help", {"-h"}, Action::showHelp, "Usage: kestrune [options]");
-    row("version", {"--version"}, Action::showVersion, "kestrune 3.0.146\n");
     row("MIDI, suffix in capitals", {"-o", "Tune.MIDI"}, Action::convert, "mid Tune.MIDI 0 ");
     row("WAV with instrument and folder", {"--output", "a.wav", "--instrument", "40", "--folder", "d"}, Action::convert, "wav a.wav 40 d");
     row("FLAC, options joined to their values", {"--output=a.flac", "-i127"}, Action::convert, "flac a.flac 127 ");

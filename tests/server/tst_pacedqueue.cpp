@@ -1,4 +1,6 @@
-// When each message waiting for one client is written: the spacing rule as a table.
+// The relay's pacing as tables: when each message waiting for one client is written,
+// and when a client's input budget lets it be read again.
+#include "inputbudget.h"
 #include "pacedqueue.h"
 
 #include <QTest>
@@ -16,6 +18,11 @@ Time at(double ms)
                        std::chrono::duration<double, std::milli>(ms));
 }
 
+double msAt(Time time)
+{
+    return std::chrono::duration<double, std::milli>(time - start).count();
+}
+
 } // namespace
 
 class TestPacedQueue : public QObject
@@ -25,6 +32,8 @@ class TestPacedQueue : public QObject
 private Q_SLOTS:
     void schedule_data();
     void schedule();
+    void budget_data();
+    void budget();
 };
 
 void TestPacedQueue::schedule_data()
@@ -65,12 +74,37 @@ void TestPacedQueue::schedule()
             continue;
         }
         QCOMPARE(queue.popDue(free).value_or("none"), QByteArray::number(written.size()));
-        written.append(std::chrono::duration<double, std::milli>(free - start).count());
+        written.append(msAt(free));
     }
     QVERIFY(queue.isEmpty());
     for (qsizetype i = 0; i < writes.size(); ++i)
         QVERIFY2(qAbs(written[i] - writes[i]) < 0.001,
                  qPrintable(QStringLiteral("write %1 at %2 ms").arg(i).arg(written[i])));
+}
+
+void TestPacedQueue::budget_data()
+{
+    // 1000 bytes a second after a first burst of 100; all times in ms.
+    QTest::addColumn<QList<double>>("reads"); // the time of each read, then its bytes
+    QTest::addColumn<double>("readyAt");
+    QTest::newRow("the burst at once") << QList<double>{0, 100} << 0.001;
+    QTest::newRow("an overdraft paid back at the rate") << QList<double>{0, 150} << 50.001;
+    QTest::newRow("a pause earns back no more than the burst")
+        << QList<double>{0, 100, 10'000, 250} << 10'150.001;
+}
+
+// The budget lets a client be read again a microsecond after its overdraft is paid back.
+void TestPacedQueue::budget()
+{
+    QFETCH(QList<double>, reads);
+    QFETCH(double, readyAt);
+    InputBudget budget(1000, 100, at(0));
+    for (qsizetype i = 0; i < reads.size(); i += 2) {
+        QVERIFY(budget.canRead(at(reads[i])));
+        budget.spend(qint64(reads[i + 1]), at(reads[i]));
+    }
+    QCOMPARE_LT(qAbs(msAt(budget.readyAt()) - readyAt), 0.0001);
+    QVERIFY(!budget.canRead(budget.readyAt() - 2us) && budget.canRead(budget.readyAt()));
 }
 
 QTEST_APPLESS_MAIN(TestPacedQueue)
