@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
-PacedQueue::PacedQueue(Clock::duration spacing, Clock::duration maxHold)
+PacedQueue::PacedQueue(Clock::duration spacing, Clock::duration maxHold,
+                       Clock::duration leastSpacing, std::size_t floodWaiting)
     : spacing_(spacing)
     , maxHold_(maxHold)
+    , leastSpacing_(std::min(leastSpacing, spacing))
+    , floodWaiting_(floodWaiting)
 {}
 
 void PacedQueue::push(const QByteArray& message, Time now)
@@ -23,9 +26,13 @@ std::optional<PacedQueue::Time> PacedQueue::nextDue() const
     // The gap shrinks from the full spacing when the messages waiting could not all go
     // out, a spacing apart, before the first of them has been held for maxHold: they
     // are then spread evenly over the time left instead of leaving together at the end.
+    // A relay that was kept from running meanwhile may find the hold over; the least
+    // spacing then still keeps each message a read of its own, unless a flood waits.
     const Clock::duration timeLeft = since + maxHold_ - *lastWrite_;
     const auto waiting = Clock::duration::rep(waiting_.size());
-    const Clock::duration gap = std::clamp(timeLeft / waiting, Clock::duration::zero(), spacing_);
+    const Clock::duration least =
+        waiting_.size() <= floodWaiting_ ? leastSpacing_ : Clock::duration::zero();
+    const Clock::duration gap = std::clamp(timeLeft / waiting, least, spacing_);
     return std::max(since, *lastWrite_ + gap);
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include <chrono>
+#include <cstddef>
 #include <deque>
 #include <optional>
 
@@ -13,14 +14,17 @@
 // arrives. A message never waits longer than `maxHold` for its turn, though, since
 // lateness is what the players would hear: when more waits than can go out a spacing
 // apart within that time, the gaps shrink so that the first waiting message leaves by
-// the end of its hold, and past that it goes at once, even if it may then share a read.
+// the end of its hold. Past that it still goes `leastSpacing` after the one before, which
+// a receiver that reads on a thread of its own needs, unless more than `floodWaiting`
+// wait: a flood goes at once, even if its messages may then share a read.
 class PacedQueue
 {
 public:
     using Clock = std::chrono::steady_clock;
     using Time = Clock::time_point;
 
-    PacedQueue(Clock::duration spacing, Clock::duration maxHold);
+    PacedQueue(Clock::duration spacing, Clock::duration maxHold, Clock::duration leastSpacing,
+               std::size_t floodWaiting);
 
     void push(const QByteArray& message, Time now);
 
@@ -46,6 +50,8 @@ private:
 
     Clock::duration spacing_;
     Clock::duration maxHold_;
+    Clock::duration leastSpacing_;
+    std::size_t floodWaiting_;
     std::deque<Waiting> waiting_;
     qint64 bytes_ = 0;
     std::optional<Time> lastWrite_;

@@ -69,7 +69,7 @@ struct RelayServer::Client
     Client(QTcpSocket* s, const RelayLimits& limits, Time now)
         : socket(s)
         , peer(describePeer(*s))
-        , queue(limits.spacing, limits.maxHold)
+        , queue(limits.spacing, limits.maxHold, limits.leastSpacing, limits.floodWaiting)
         , budget(limits.inputBytesPerSecond, limits.maxChunkBytes, now)
     {}
 
@@ -160,8 +160,7 @@ void RelayServer::acceptPending()
         connect(socket, &QTcpSocket::bytesWritten, this, [this, client] {
             if (client->writing || client->socket->bytesToWrite() > 0 || client->queue.isEmpty())
                 return;
-            const Time at = Clock::now();
-            writeDue(*client, at);
+            writeDue(*client);
             armWake();
         });
         connect(socket, &QTcpSocket::disconnected, this, [this, client] { finish(*client); });
@@ -241,11 +240,11 @@ void RelayServer::relay(const QByteArray& chunk, Time now)
         if (client->gone || client->leaving)
             continue;
         client->queue.push(chunk, now);
-        writeDue(*client, now);
+        writeDue(*client);
     }
 }
 
-void RelayServer::writeDue(Client& client, Time now)
+void RelayServer::writeDue(Client& client)
 {
     if (client.writing)
         return;
@@ -253,6 +252,9 @@ void RelayServer::writeDue(Client& client, Time now)
     // A message goes to the socket only once the one before it is with the network in
     // full, so that no send carries the end of one message together with the next.
     while (!client.gone && client.socket->bytesToWrite() == 0) {
+        // The time of this very write: one message reaches many clients, and the writes
+        // before it (or the system) may have taken longer than the gap to the next.
+        const Time now = Clock::now();
         const std::optional<Time> due = client.queue.nextDue();
         if (!due || *due > now)
             break;
@@ -283,7 +285,7 @@ void RelayServer::wake()
         if (client->waitingForBudget && client->budget.canRead(now))
             readFrom(*client, now);
         if (!client->gone)
-            writeDue(*client, now);
+            writeDue(*client);
     }
     armWake();
 }

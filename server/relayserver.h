@@ -34,6 +34,12 @@ struct RelayLimits
     // The longest a message waits for its turn. When more waits than can go out a
     // spacing apart in that time, the gaps shrink to share what is left (see PacedQueue).
     std::chrono::milliseconds maxHold{10};
+    // The narrowest gap between two writes to one client once a message's hold is over,
+    // as when the relay itself was kept waiting on a busy machine: a piano that reads on
+    // a thread of its own then still reads each message apart. A flood of more than
+    // floodWaiting messages goes at once instead, so that its lateness stays bounded.
+    std::chrono::microseconds leastSpacing{1000};
+    std::size_t floodWaiting = 16;
     // What one client may send, after a first burst of maxChunkBytes. Every message
     // counts 64 bytes more than its length, so a stream of tiny messages is bounded too.
     qint64 inputBytesPerSecond = 32 * 1024;
@@ -77,7 +83,7 @@ private:
     // The client's connection has ended: passes on what is left of it, then drops it.
     void finish(Client& client);
     void relay(const QByteArray& chunk, Time now);
-    void writeDue(Client& client, Time now);
+    void writeDue(Client& client);
     void wake();
     void armWake();
     enum class Reason {

@@ -96,6 +96,12 @@ double percentile(std::vector<double> values, double share)
     return values[std::min(index, values.size() - 1)];
 }
 
+// How the relay's log counts its clients.
+QByteArray clientsText(int count)
+{
+    return count == 1 ? QByteArrayLiteral("1 client") : QByteArray::number(count) + " clients";
+}
+
 QString figures(const std::vector<double>& values)
 {
     return QStringLiteral("p50 %1, p99 %2, max %3 ms")
@@ -233,7 +239,7 @@ bool runOnce(const QString& relayProgram, const QStringList& kinds, int senders,
         }
     }
     const int receiverCount = int(receivers.size());
-    if (!relay.waitForLog("connected, " + QByteArray::number(receiverCount) + " clients")) {
+    if (!relay.waitForLog("connected, " + clientsText(receiverCount))) {
         std::fprintf(stderr, "the receivers did not connect\n");
         return false;
     }
@@ -241,8 +247,7 @@ bool runOnce(const QString& relayProgram, const QStringList& kinds, int senders,
     for (int s = 0; s < senders; ++s)
         sockets.push_back(connectSender(relay.port()));
     if (std::count(sockets.begin(), sockets.end(), -1) > 0 ||
-        !relay.waitForLog("connected, " + QByteArray::number(receiverCount + senders) +
-                          " clients")) {
+        !relay.waitForLog("connected, " + clientsText(receiverCount + senders))) {
         std::fprintf(stderr, "the senders did not connect\n");
         return false;
     }

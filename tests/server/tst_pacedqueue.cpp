@@ -38,7 +38,8 @@ private Q_SLOTS:
 
 void TestPacedQueue::schedule_data()
 {
-    // A spacing of 4 ms and a hold of 12 ms throughout; all times in ms.
+    // A spacing of 4 ms, a hold of 12 ms, a least spacing of 1 ms while no more than 5
+    // wait, throughout; all times in ms.
     QTest::addColumn<QList<double>>("arrivals");
     QTest::addColumn<double>("busyUntil"); // the relay cannot write before this
     QTest::addColumn<QList<double>>("writes");
@@ -51,7 +52,9 @@ void TestPacedQueue::schedule_data()
     QTest::newRow("one in the middle of a gap waits for its end") << QList<double>{0, 1} << 0.0 << QList<double>{0, 4};
     QTest::newRow("one after a pause goes at once") << QList<double>{0, 10} << 0.0 << QList<double>{0, 10};
     QTest::newRow("a busy relay spreads the rest over what is left of the hold") << QList<double>{0, 0, 0} << 6.0 << QList<double>{6, 9, 12};
-    QTest::newRow("past the hold all goes at once") << QList<double>{0, 0, 0} << 13.0 << QList<double>{13, 13, 13};
+    QTest::newRow("a busy relay never closes the gaps under the least spacing") << QList<double>{0, 0, 0, 0} << 11.0 << QList<double>{11, 12, 13, 14};
+    QTest::newRow("past the hold the rest goes the least spacing apart") << QList<double>{0, 0, 0} << 13.0 << QList<double>{13, 14, 15};
+    QTest::newRow("past the hold a flood goes at once down to the last five") << QList<double>(7, 0) << 13.0 << QList<double>{13, 13, 14, 15, 16, 17, 18};
     // clang-format on
 }
 
@@ -62,7 +65,7 @@ void TestPacedQueue::schedule()
     QFETCH(double, busyUntil);
     QFETCH(QList<double>, writes);
 
-    PacedQueue queue(4ms, 12ms);
+    PacedQueue queue(4ms, 12ms, 1ms, 5);
     QList<double> written;
     qsizetype next = 0;
     while (written.size() < arrivals.size()) {
